@@ -1,0 +1,83 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <array>
+#include <vector>
+
+//==============================================================================
+/** Units and limits of the arrangement. The meter is always 4/4. */
+namespace Arrangement
+{
+    /** Ticks per quarter note: every note position and length is in ticks. */
+    constexpr int ticksPerQuarter = 960;
+
+    /** Quarter notes per bar. */
+    constexpr int quartersPerBar = 4;
+
+    /** Length of the timeline in quarter notes: 33 bars, numbered 0 to 32. */
+    constexpr int timelineQuarters = 132;
+
+    /** Bars on the timeline. */
+    constexpr int timelineBars = timelineQuarters / quartersPerBar;
+
+    /** The most tracks an arrangement holds; one per MIDI channel. */
+    constexpr int maxTracks = 16;
+
+    /** Tracks that every new editor starts with. */
+    constexpr int initialTracks = 4;
+
+    /** The last remaining track cannot be removed. */
+    constexpr int minTracks = 1;
+} // namespace Arrangement
+
+//==============================================================================
+/** One note of a clip. Values are stored as they come; nothing is clamped here. */
+struct ClipNote
+{
+    juce::int32 pitch = 60;       ///< MIDI note number
+    juce::int32 startTick = 0;    ///< start, in ticks from the start of the clip
+    juce::int32 lengthTicks = 960; ///< duration in ticks
+    juce::int32 velocity = 100;   ///< MIDI velocity
+
+    bool operator== (const ClipNote& other) const noexcept
+    {
+        return pitch == other.pitch && startTick == other.startTick
+            && lengthTicks == other.lengthTicks && velocity == other.velocity;
+    }
+
+    bool operator!= (const ClipNote& other) const noexcept { return ! operator== (other); }
+};
+
+//==============================================================================
+/** The data of one clip: where it lies on the timeline and its notes in
+    insertion order (never sorted: the order is the one notes are saved,
+    exported and shown in).
+*/
+struct ClipData
+{
+    juce::int32 track = 1;   ///< track number counted from 1; also the MIDI channel on export
+    juce::int32 startQ = 0;  ///< start in quarter notes from the start of the timeline
+    juce::int32 lengthQ = 4; ///< length in quarter notes
+    std::vector<ClipNote> notes;
+};
+
+//==============================================================================
+/** The instruments a track header offers. Entry k has combo box item id k + 1.
+    The choice is shown only: nothing else in the system reads it.
+*/
+namespace Instruments
+{
+    constexpr std::array<const char*, 24> names {
+        "Piano", "Violino", "Viola", "Violoncello", "Contrabbasso", "Flauto",
+        "Oboe", "Clarinetto", "Fagotto", "Tromba", "Corno", "Trombone",
+        "Tuba", "Arpa", "Chitarra", "Chitarra Basso", "Sax Alto", "Sax Tenore",
+        "Tamburi", "Percussioni", "Sintetizzatore", "Organo", "Accordeon", "Mandolino"
+    };
+
+    /** The item id a new track selects. */
+    constexpr int defaultItemId = 1;
+
+    /** What the box shows when nothing is selected. */
+    constexpr const char* noSelectionText = "Select instrument";
+} // namespace Instruments
