@@ -36,11 +36,23 @@ public:
     ~CarvolinEditor() override;
 
     //==============================================================================
+    void paint (juce::Graphics& g) override;
     void resized() override;
     void scrollBarMoved (juce::ScrollBar* scrollBar, double newRangeStart) override;
 
     //==============================================================================
+    void mouseMove (const juce::MouseEvent& event) override;
+    void mouseDown (const juce::MouseEvent& event) override;
+    void mouseDrag (const juce::MouseEvent& event) override;
+    void mouseUp (const juce::MouseEvent& event) override;
+    void mouseDoubleClick (const juce::MouseEvent& event) override;
+    bool keyPressed (const juce::KeyPress& key) override;
+
+    //==============================================================================
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
+    void fileDragEnter (const juce::StringArray& files, int x, int y) override;
+    void fileDragMove (const juce::StringArray& files, int x, int y) override;
+    void fileDragExit (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
 
     //==============================================================================
@@ -65,6 +77,22 @@ public:
     /** Snaps ticks to the arrangement's grid step. */
     int snapToGrid (int ticks) const;
 
+    /** True when a clip other than ignore lies on track and shares a quarter
+        with [startQ, startQ + lengthQ). Clips that only touch do not overlap.
+    */
+    bool wouldOverlap (int track, int startQ, int lengthQ, const ScoreComponent* ignore) const;
+
+    /** The first clip, in list order, whose bounds contain the editor point. */
+    ScoreComponent* clipAt (juce::Point<int> editorPosition) const;
+
+    /** Opens the piano roll for a clip. */
+    void openPianoRoll (ScoreComponent* clip);
+
+    /** Writes a clip's notes to a new MIDI file in the temporary folder, for
+        dragging it out of the window. Returns its path, or an empty string.
+    */
+    juce::String exportClipToTempFile (ScoreComponent* clip);
+
     //==============================================================================
     EditTool getCurrentTool() const noexcept { return currentTool; }
     int getVisibleBars() const noexcept { return visibleBars; }
@@ -81,6 +109,10 @@ private:
 
     void zoomIn();
     void zoomOut();
+    void layOutAndRepaint();
+    void finishDrawing();
+    void updateFileDragHover (int x, int y);
+    juce::Point<int> toLanes (juce::Point<int> editorPosition) const noexcept;
     void saveMidi();
     void loadMidi();
 
@@ -111,6 +143,24 @@ private:
     ScoreComponent* selectedClip = nullptr;
     int visibleBars = 32;
     int scrollOffset = 0;
+
+    // Gestures of the mouse tools.
+    bool isMoving = false;
+    juce::Point<int> grabOffset;
+    bool externalDragStarted = false;
+    bool isDrawing = false;
+    std::unique_ptr<ScoreComponent> drawingClip;
+    int drawTrackIndex = -1;
+    bool isResizing = false;
+    ScoreComponent* resizingClip = nullptr;
+    bool isPanning = false;
+    juce::Point<int> panAnchor;
+
+    // Files dragged over the window.
+    bool fileDragHover = false;
+    int hoverTrackIndex = -1;
+    int hoverQuarter = -1;
+    juce::Rectangle<int> hoverRect;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CarvolinEditor)
 };

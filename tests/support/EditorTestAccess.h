@@ -65,6 +65,71 @@ namespace TestHelpers
         pumpMessages();
     }
 
+    /** A synthetic mouse event at (x, y) in c's coordinates, as the framework
+        would deliver it to c.
+    */
+    inline juce::MouseEvent mouseAt (juce::Component& c, int x, int y, juce::ModifierKeys mods = {}, int clicks = 1)
+    {
+        const juce::Point<float> p ((float) x, (float) y);
+        const auto now = juce::Time::getCurrentTime();
+        return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), p, mods,
+                                 juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                                 juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+                                 juce::MouseInputSource::defaultTiltY, &c, &c, now, p, now, clicks, false);
+    }
+
+    /** Drives a component's mouse handlers the way a pointer would. */
+    struct Pointer
+    {
+        juce::Component& target;
+
+        void press (int x, int y) { target.mouseDown (mouseAt (target, x, y, juce::ModifierKeys::leftButtonModifier)); }
+        void drag (int x, int y) { target.mouseDrag (mouseAt (target, x, y, juce::ModifierKeys::leftButtonModifier)); }
+        void release (int x, int y) { target.mouseUp (mouseAt (target, x, y)); }
+        void move (int x, int y) { target.mouseMove (mouseAt (target, x, y)); }
+
+        void click (int x, int y)
+        {
+            press (x, y);
+            release (x, y);
+        }
+
+        void dragFromTo (int x0, int y0, int x1, int y1)
+        {
+            press (x0, y0);
+            drag (x1, y1);
+            release (x1, y1);
+        }
+
+        /** Two clicks and the double-click, in the order JUCE sends them. */
+        void doubleClick (int x, int y)
+        {
+            click (x, y);
+            target.mouseDown (mouseAt (target, x, y, juce::ModifierKeys::leftButtonModifier, 2));
+            target.mouseUp (mouseAt (target, x, y, {}, 2));
+            target.mouseDoubleClick (mouseAt (target, x, y, {}, 2));
+        }
+    };
+
+    /** The whole component, children included, as the screen would show it. */
+    inline juce::Image snapshot (juce::Component& c)
+    {
+        return c.createComponentSnapshot (c.getLocalBounds(), true, 1.0f);
+    }
+
+    /** True when two colours differ by at most tolerance in each channel. */
+    inline bool near (juce::Colour a, juce::Colour b, int tolerance = 3)
+    {
+        return std::abs (a.getRed() - b.getRed()) <= tolerance && std::abs (a.getGreen() - b.getGreen()) <= tolerance
+            && std::abs (a.getBlue() - b.getBlue()) <= tolerance && std::abs (a.getAlpha() - b.getAlpha()) <= tolerance;
+    }
+
+    /** The colour an ARGB colour shows when painted over an opaque background. */
+    inline juce::Colour over (juce::Colour background, juce::uint32 argb)
+    {
+        return background.overlaidWith (juce::Colour (argb));
+    }
+
     /** A processor and its editor, as a host creates them. */
     struct EditorFixture
     {

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "editor/ArrangementGeometry.h"
+
+#include <juce_graphics/juce_graphics.h>
+
+#include <optional>
+
+//==============================================================================
+/** Paints everything of the main window that is not a child component: the
+    "Tracks" box, the header column, the lanes with their bar numbers and grid,
+    the selection frame and the file-drop preview.
+*/
+namespace ArrangementPainter
+{
+    /** What a paint needs to know of the editor. */
+    struct Scene
+    {
+        int editorWidth = 0;
+        int editorHeight = 0;
+        int numTracks = 0;
+        ArrangementGeometry::View view;
+
+        /** The selected clip's bounds in editor coordinates, if a clip is selected. */
+        std::optional<juce::Rectangle<int>> selectedClipBounds;
+
+        bool fileDragHover = false;
+        int hoverTrackIndex = -1;
+        int hoverQuarter = -1;
+        juce::Rectangle<int> hoverRect;
+    };
+
+    void paint (juce::Graphics& g, const Scene& scene);
+
+    /** The caption of the drop preview, e.g. "Track 1, Bar 2.2" for lane 0 at quarter 9. */
+    juce::String dropPreviewText (int trackIndex, int quarter);
+} // namespace ArrangementPainter
