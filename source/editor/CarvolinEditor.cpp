@@ -485,8 +485,24 @@ bool CarvolinEditor::keyPressed (const juce::KeyPress& key)
 }
 
 //==============================================================================
-void CarvolinEditor::openPianoRoll (ScoreComponent*)
+void CarvolinEditor::openPianoRoll (ScoreComponent* clip)
 {
+    if (clip == nullptr)
+        return;
+
+    // The piano roll held before, open or closed, goes without writing back.
+    pianoRoll = std::make_unique<PianoRollComponent> (clip);
+    addAndMakeVisible (*pianoRoll);
+    pianoRoll->setBounds (getLocalBounds());
+    pianoRoll->toFront (true);
+}
+
+void CarvolinEditor::closePianoRollIfEditing (const ScoreComponent* clip)
+{
+    // The piano roll never writes into a clip that is gone; closing it shows
+    // the user that its clip was deleted.
+    if (pianoRoll != nullptr && pianoRoll->getClip() == clip)
+        pianoRoll->setVisible (false);
 }
 
 juce::String CarvolinEditor::exportClipToTempFile (ScoreComponent*)
@@ -610,6 +626,7 @@ void CarvolinEditor::deleteSelectedClip()
     if (found == clips.end())
         return;
 
+    closePianoRollIfEditing (selectedClip);
     clipContainer.removeChildComponent (found->get());
     if (resizingClip == selectedClip)
     {

@@ -3,6 +3,7 @@
 #include "editor/ArrangementGeometry.h"
 #include "editor/ScoreComponent.h"
 #include "editor/TrackComponent.h"
+#include "pianoroll/PianoRollComponent.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -99,6 +100,7 @@ public:
     int getScrollOffset() const noexcept { return scrollOffset; }
     juce::Rectangle<int> getArrangementArea() const noexcept { return arrangementArea; }
     ScoreComponent* getSelectedClip() const noexcept { return selectedClip; }
+    PianoRollComponent* getPianoRoll() const noexcept { return pianoRoll.get(); }
     const juce::File& getMidiFolder() const noexcept { return *midiFolder; }
 
     /** The arrangement's zoom and scroll, for the geometry functions. */
@@ -111,6 +113,7 @@ private:
     void zoomOut();
     void layOutAndRepaint();
     void finishDrawing();
+    void closePianoRollIfEditing (const ScoreComponent* clip);
     void updateFileDragHover (int x, int y);
     juce::Point<int> toLanes (juce::Point<int> editorPosition) const noexcept;
     void saveMidi();
@@ -143,6 +146,7 @@ private:
     ScoreComponent* selectedClip = nullptr;
     int visibleBars = 32;
     int scrollOffset = 0;
+    std::unique_ptr<PianoRollComponent> pianoRoll;
 
     // Gestures of the mouse tools.
     bool isMoving = false;

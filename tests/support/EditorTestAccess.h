@@ -14,6 +14,12 @@ namespace juce
     inline void PrintTo (const String& s, std::ostream* os) { *os << '"' << s << '"'; }
 } // namespace juce
 
+/** Readable notes in test failures. */
+inline void PrintTo (const ClipNote& n, std::ostream* os)
+{
+    *os << "(" << n.pitch << ", " << n.startTick << ", " << n.lengthTicks << ", " << n.velocity << ")";
+}
+
 /** Lets tests reach the editor's private controls and lists. */
 struct CarvolinEditorTestAccess
 {

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "editor/ScoreComponent.h"
+#include "pianoroll/PianoRollGeometry.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+
+//==============================================================================
+/** The piano roll's tool in force. */
+enum class NoteTool
+{
+    Draw = 0,
+    Select = 1,
+    Resize = 2,
+    Erase = 3
+};
+
+//==============================================================================
+/** The note editor for one clip, laid over the whole main window. It edits a
+    copy of the clip's notes and writes them back only when "X" closes it.
+
+    It holds its clip through a safe pointer: when the clip is destroyed while
+    the piano roll is open, "X" only hides it.
+*/
+class PianoRollComponent final : public juce::Component,
+                                 public juce::ScrollBar::Listener
+{
+public:
+    explicit PianoRollComponent (ScoreComponent* clipToEdit);
+    ~PianoRollComponent() override;
+
+    //==============================================================================
+    void mouseDown (const juce::MouseEvent& event) override;
+    void mouseDrag (const juce::MouseEvent& event) override;
+    void mouseUp (const juce::MouseEvent& event) override;
+    void mouseWheelMove (const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel) override;
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+    void scrollBarMoved (juce::ScrollBar* scrollBar, double newRangeStart) override;
+
+    //==============================================================================
+    /** Makes tool the tool in force and mirrors it on the four tool buttons. */
+    void setTool (NoteTool tool);
+
+    /** The quantize step in ticks, from the quantize box. */
+    int gridTicks() const;
+
+    /** Snaps ticks to the quantize step. */
+    int snapToGrid (int ticks) const;
+
+    /** The tick under x, cut to 1/32 notes and kept within the clip. */
+    int xToTick (int x) const;
+
+    /** The pitch of the row under y, or -1 outside the 88 rows. */
+    int yToPitch (int y) const;
+
+    /** The first note in list order whose rectangle contains the point. */
+    ClipNote* findNoteAt (juce::Point<int> point);
+
+    /** Removes a note of the working list, clearing the selection if it was selected. */
+    void deleteNote (ClipNote* note);
+
+    /** Copies the clip's notes into the working list. */
+    void loadNotesFromClip();
+
+    /** Writes the working list back into the clip and repaints it. */
+    void commitNotesToClip();
+
+    /** Closes the piano roll as "X" does: writes back, hides, tells onClose. */
+    void close();
+
+    /** Called after "X" wrote the notes back and hid the piano roll. */
+    std::function<void()> onClose;
+
+    //==============================================================================
+    ScoreComponent* getClip() const noexcept { return clip.getComponent(); }
+    const juce::OwnedArray<ClipNote>& getWorkingNotes() const noexcept { return workingNotes; }
+    ClipNote* getSelectedNote() const noexcept { return selectedNote; }
+    NoteTool getCurrentTool() const noexcept { return currentTool; }
+    const PianoRollGeometry& getGeometry() const noexcept { return geometry; }
+    int getClipStartQ() const noexcept { return clipStartQ; }
+    int getClipLengthQ() const noexcept { return clipLengthQ; }
+
+    /** The title shown in the header. */
+    juce::String getTitle() const;
+
+    static bool isBlackKey (int pitch) noexcept;
+
+private:
+    friend struct PianoRollTestAccess;
+
+    void updateScrollBars();
+    bool canEdit() const noexcept { return clipLengthQ > 0; }
+    void drawKeyboard (juce::Graphics& g) const;
+    void drawGrid (juce::Graphics& g) const;
+    void drawNotes (juce::Graphics& g) const;
+
+    //==============================================================================
+    juce::TextButton closeButton { "X" };
+    juce::TextButton drawButton { "Draw" };
+    juce::TextButton selectButton { "Select" };
+    juce::TextButton resizeButton { "Resize" };
+    juce::TextButton eraseButton { "Erase" };
+    juce::Label quantizeLabel;
+    juce::ComboBox quantizeBox;
+
+    NoteTool currentTool = NoteTool::Draw;
+    juce::OwnedArray<ClipNote> workingNotes;
+    ClipNote* selectedNote = nullptr;
+    std::unique_ptr<ClipNote> drawingNote;
+    ClipNote* resizingNote = nullptr;
+    bool isDrawing = false;
+    bool isMoving = false;
+    bool isResizing = false;
+
+    juce::Component::SafePointer<ScoreComponent> clip;
+    int clipStartQ = 0;
+    int clipLengthQ = 4;
+
+    juce::Rectangle<int> keyboardArea;
+    juce::ScrollBar verticalScrollBar { true };
+    juce::ScrollBar horizontalScrollBar { false };
+    juce::Slider verticalZoomSlider;
+    juce::Slider horizontalZoomSlider;
+
+    /** Grid area, zooms and scroll offsets. */
+    PianoRollGeometry geometry;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PianoRollComponent)
+};

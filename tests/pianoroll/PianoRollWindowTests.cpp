@@ -1,0 +1,134 @@
+#include "support/EditorTestAccess.h"
+#include "support/PianoRollTestAccess.h"
+
+#include <gtest/gtest.h>
+
+using Access = CarvolinEditorTestAccess;
+using PR = PianoRollTestAccess;
+using namespace TestHelpers;
+
+namespace
+{
+    constexpr int laneY (int lane) { return 130 + 50 * lane + 25; }
+
+    /** Draws a one-step note of pitch 98 at the start of the open piano roll's clip. */
+    void drawNote (PianoRollComponent& roll)
+    {
+        Pointer { roll }.click (61, 50 + 10 * 12 + 6);
+    }
+} // namespace
+
+TEST (PianoRollWindow, DoubleClickWithSelectOpensOverTheWholeWindow)
+{
+    EditorFixture f;
+    auto& e = *f.editor;
+    auto& clip = Access::addClip (e, 1, 0, 4);
+
+    Pointer { e }.doubleClick (215, laneY (0));
+
+    auto* roll = e.getPianoRoll();
+    ASSERT_NE (roll, nullptr);
+    EXPECT_EQ (roll->getClip(), &clip);
+    EXPECT_TRUE (roll->isVisible());
+    EXPECT_EQ (roll->getParentComponent(), &e);
+    EXPECT_EQ (roll->getBounds(), e.getLocalBounds());
+    // In front of everything but the window's resize corner, which stays on top.
+    for (auto* child : e.getChildren())
+        if (child != roll && ! child->isAlwaysOnTop())
+            EXPECT_LT (e.getIndexOfChildComponent (child), e.getIndexOfChildComponent (roll));
+}
+
+TEST (PianoRollWindow, DoubleClickWithOtherToolsOrOnEmptySpaceOpensNothing)
+{
+    EditorFixture f;
+    auto& e = *f.editor;
+    Access::addClip (e, 1, 0, 4);
+
+    Pointer { e }.doubleClick (600, laneY (2));
+    EXPECT_EQ (e.getPianoRoll(), nullptr);
+
+    e.setTool (EditTool::Draw);
+    Pointer { e }.doubleClick (215, laneY (0));
+    EXPECT_EQ (e.getPianoRoll(), nullptr);
+}
+
+TEST (PianoRollWindow, CloseWritesTheNotesBackInListOrder)
+{
+    EditorFixture f;
+    auto& e = *f.editor;
+    const std::vector<ClipNote> old { { 12, 0, 480, 64 }, { 70, 960, 240, 127 } };
+    auto& clip = Access::addClip (e, 1, 0, 4, old);
+    const auto before = snapshot (clip);
+
+    e.openPianoRoll (&clip);
+    auto& roll = *e.getPianoRoll();
+    drawNote (roll);
+    EXPECT_EQ (clip.notes, old) << "nothing is written before X";
+
+    click (PR::closeButton (roll));
+    EXPECT_FALSE (roll.isVisible());
+    EXPECT_EQ (clip.notes, (std::vector<ClipNote> { old[0], old[1], { 98, 0, 240, 100 } })) << "pitch 12 survives";
+
+    // The miniature shows the new note.
+    const auto after = snapshot (clip);
+    bool changed = false;
+    for (int y = 0; y < after.getHeight() && ! changed; ++y)
+        for (int x = 0; x < after.getWidth() && ! changed; ++x)
+            changed = after.getPixelAt (x, y) != before.getPixelAt (x, y);
+    EXPECT_TRUE (changed);
+}
+
+TEST (PianoRollWindow, OpeningAnotherClipKeepsTheFirstClipsWrittenNotes)
+{
+    EditorFixture f;
+    auto& e = *f.editor;
+    auto& a = Access::addClip (e, 1, 0, 4);
+    auto& b = Access::addClip (e, 2, 0, 4, { { 60, 0, 960, 100 } });
+    Pointer pointer { e };
+
+    pointer.doubleClick (215, laneY (0));
+    drawNote (*e.getPianoRoll());
+    click (PR::closeButton (*e.getPianoRoll()));
+    ASSERT_EQ (a.notes.size(), 1u);
+
+    pointer.doubleClick (215, laneY (1));
+    ASSERT_EQ (e.getPianoRoll()->getClip(), &b);
+    drawNote (*e.getPianoRoll());
+
+    // Reopening without X discards B's edit; A keeps what X wrote.
+    pointer.doubleClick (215, laneY (1)); // the piano roll covers the window, but a host could call it
+    EXPECT_EQ (a.notes.size(), 1u);
+    EXPECT_EQ (b.notes, (std::vector<ClipNote> { { 60, 0, 960, 100 } }));
+}
+
+TEST (PianoRollWindow, EditsAreLostWhenTheEditorCloses)
+{
+    auto processor = std::make_unique<CarvolinProcessor>();
+    std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor->createEditor()));
+    auto& clip = Access::addClip (*editor, 1, 0, 4);
+    editor->openPianoRoll (&clip);
+    drawNote (*editor->getPianoRoll());
+    EXPECT_TRUE (clip.notes.empty());
+    editor.reset(); // must not write into the clip while tearing down
+}
+
+TEST (PianoRollWindow, DeletingTheOpenClipThenClosingIsSafe)
+{
+    EditorFixture f;
+    auto& e = *f.editor;
+    Access::addClip (e, 1, 0, 4);
+    Pointer { e }.doubleClick (215, laneY (0));
+    auto& roll = *e.getPianoRoll();
+    drawNote (roll);
+
+    // Keys reach the main window while the piano roll is shown.
+    ASSERT_TRUE (e.keyPressed (juce::KeyPress (juce::KeyPress::deleteKey)));
+    EXPECT_TRUE (Access::clips (e).empty());
+    EXPECT_EQ (roll.getClip(), nullptr);
+    EXPECT_FALSE (roll.isVisible()) << "the piano roll of a deleted clip closes";
+
+    click (PR::closeButton (roll));
+    roll.commitNotesToClip();
+    roll.loadNotesFromClip();
+    EXPECT_FALSE (roll.isVisible());
+}
