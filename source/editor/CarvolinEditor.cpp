@@ -4,6 +4,7 @@
 #include "editor/ArrangementPainter.h"
 #include "model/ClipRules.h"
 #include "model/Quantize.h"
+#include "model/StateDocument.h"
 #include "plugin/CarvolinProcessor.h"
 
 #include <algorithm>
@@ -92,11 +93,52 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     if (savedFolderPath.isNotEmpty() && juce::File::isAbsolutePath (savedFolderPath)
         && juce::File (savedFolderPath).isDirectory())
         *midiFolder = juce::File (savedFolderPath);
+
+    restoreStateFromProcessor();
 }
 
 CarvolinEditor::~CarvolinEditor()
 {
+    writeStateToProcessor();
     timelineScrollBar.removeListener (this);
+}
+
+//==============================================================================
+void CarvolinEditor::writeStateToProcessor()
+{
+    const auto folderPath = midiFolder->isDirectory() ? midiFolder->getFullPathName() : juce::String();
+
+    auto document = StateDocument::createRoot (folderPath);
+    for (const auto& clip : clips)
+        StateDocument::appendClip (*document, *clip);
+
+    // A folder that no longer exists is not written and leaves the processor's as it was.
+    if (folderPath.isNotEmpty())
+        processorRef.setSavedState (std::move (document), folderPath);
+    else
+        processorRef.setSavedState (std::move (document));
+}
+
+void CarvolinEditor::restoreStateFromProcessor()
+{
+    const auto document = processorRef.getSavedState();
+    if (! StateDocument::isStateDocument (document.get()))
+        return;
+
+    for (auto& data : StateDocument::readClips (document.get()))
+        addClip (std::move (data));
+
+    layOutAndRepaint();
+}
+
+ScoreComponent& CarvolinEditor::addClip (ClipData data)
+{
+    auto clip = std::make_unique<ScoreComponent> (data.track, data.startQ, data.lengthQ);
+    clip->notes = std::move (data.notes);
+    clip->onDoubleClick = [this] (ScoreComponent* c) { openPianoRoll (c); };
+    clipContainer.addAndMakeVisible (*clip);
+    clips.push_back (std::move (clip));
+    return *clips.back();
 }
 
 //==============================================================================
@@ -339,6 +381,7 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
                     isMoving = false;
                     externalDragStarted = false;
                     repaint();
+                    endGesture();
                     return;
                 }
             }
@@ -353,6 +396,7 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
 
                 if (! wouldOverlap (lane + 1, start, selectedClip->lengthQ, selectedClip))
                 {
+                    gestureChangedClips = gestureChangedClips || selectedClip->track != lane + 1 || selectedClip->startQ != start;
                     selectedClip->track = lane + 1;
                     selectedClip->startQ = start;
                     resized();
@@ -399,6 +443,7 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
             const auto len = ArrangementEditing::resizedLength (toLanes (position).x, resizingClip->startQ, view, snap);
             if (! wouldOverlap (resizingClip->track, resizingClip->startQ, len, resizingClip))
             {
+                gestureChangedClips = gestureChangedClips || resizingClip->lengthQ != len;
                 resizingClip->lengthQ = len;
                 resized();
             }
@@ -417,6 +462,7 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
             {
                 isResizing = false;
                 resizingClip = nullptr;
+                endGesture();
                 return;
             }
             break;
@@ -429,6 +475,7 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
             if (isMoving)
             {
                 isMoving = false;
+                endGesture();
                 return;
             }
             break;
@@ -438,6 +485,14 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
     }
 
     finishDrawing();
+}
+
+void CarvolinEditor::endGesture()
+{
+    // The processor holds the arrangement as it stands after every completed
+    // change, so a host saving its project meanwhile loses nothing.
+    if (std::exchange (gestureChangedClips, false))
+        writeStateToProcessor();
 }
 
 void CarvolinEditor::finishDrawing()
@@ -456,11 +511,9 @@ void CarvolinEditor::finishDrawing()
         return;
     }
 
-    auto clip = std::make_unique<ScoreComponent> (preview->track, preview->startQ, preview->lengthQ);
-    clipContainer.addAndMakeVisible (*clip);
-    clip->onDoubleClick = [this] (ScoreComponent* c) { openPianoRoll (c); };
-    clips.push_back (std::move (clip));
+    addClip ({ preview->track, preview->startQ, preview->lengthQ, {} });
     layOutAndRepaint();
+    writeStateToProcessor();
 }
 
 void CarvolinEditor::mouseDoubleClick (const juce::MouseEvent&)
@@ -492,6 +545,7 @@ void CarvolinEditor::openPianoRoll (ScoreComponent* clip)
 
     // The piano roll held before, open or closed, goes without writing back.
     pianoRoll = std::make_unique<PianoRollComponent> (clip);
+    pianoRoll->onClose = [this] { writeStateToProcessor(); };
     addAndMakeVisible (*pianoRoll);
     pianoRoll->setBounds (getLocalBounds());
     pianoRoll->toFront (true);
@@ -637,6 +691,7 @@ void CarvolinEditor::deleteSelectedClip()
     isMoving = false;
     clips.erase (found);
     repaint();
+    writeStateToProcessor();
 }
 
 int CarvolinEditor::gridTicks() const

@@ -86,6 +86,14 @@ public:
     /** The first clip, in list order, whose bounds contain the editor point. */
     ScoreComponent* clipAt (juce::Point<int> editorPosition) const;
 
+    /** Builds the state document from the clips and the MIDI folder and hands
+        it to the processor, which the host asks for the state.
+    */
+    void writeStateToProcessor();
+
+    /** Rebuilds the clips from the processor's state document. */
+    void restoreStateFromProcessor();
+
     /** Opens the piano roll for a clip. */
     void openPianoRoll (ScoreComponent* clip);
 
@@ -113,7 +121,9 @@ private:
     void zoomOut();
     void layOutAndRepaint();
     void finishDrawing();
+    void endGesture();
     void closePianoRollIfEditing (const ScoreComponent* clip);
+    ScoreComponent& addClip (ClipData data);
     void updateFileDragHover (int x, int y);
     juce::Point<int> toLanes (juce::Point<int> editorPosition) const noexcept;
     void saveMidi();
@@ -159,6 +169,7 @@ private:
     ScoreComponent* resizingClip = nullptr;
     bool isPanning = false;
     juce::Point<int> panAnchor;
+    bool gestureChangedClips = false;
 
     // Files dragged over the window.
     bool fileDragHover = false;

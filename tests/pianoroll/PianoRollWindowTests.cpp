@@ -34,8 +34,12 @@ TEST (PianoRollWindow, DoubleClickWithSelectOpensOverTheWholeWindow)
     EXPECT_EQ (roll->getBounds(), e.getLocalBounds());
     // In front of everything but the window's resize corner, which stays on top.
     for (auto* child : e.getChildren())
+    {
         if (child != roll && ! child->isAlwaysOnTop())
+        {
             EXPECT_LT (e.getIndexOfChildComponent (child), e.getIndexOfChildComponent (roll));
+        }
+    }
 }
 
 TEST (PianoRollWindow, DoubleClickWithOtherToolsOrOnEmptySpaceOpensNothing)

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "model/Arrangement.h"
+
+#include <juce_core/juce_core.h>
+
+#include <memory>
+#include <vector>
+
+//==============================================================================
+/** The XML document that keeps the arrangement's clips and notes, and the MIDI
+    folder, between editor lifetimes:
+
+    <CarvolinState midiFolderPath="...">
+      <Clip track="1" startQ="0" lengthQ="4">
+        <Note pitch="60" startTick="0" lengthTicks="960" velocity="100"/>
+      </Clip>
+    </CarvolinState>
+*/
+namespace StateDocument
+{
+    constexpr const char* rootTag = "CarvolinState";
+    constexpr const char* midiFolderAttribute = "midiFolderPath";
+
+    /** A new, empty document; the folder attribute is written only when not empty. */
+    std::unique_ptr<juce::XmlElement> createRoot (const juce::String& midiFolderPath);
+
+    /** Appends a "Clip" element with its notes, in their order. */
+    void appendClip (juce::XmlElement& root, const ClipData& clip);
+
+    /** True when the document's root is exactly "CarvolinState" (letter case counts). */
+    bool isStateDocument (const juce::XmlElement* document) noexcept;
+
+    /** The clips of a document, in document order: "Clip" and "Note" children in
+        any letter case, absent attributes at their defaults, values as read.
+        Empty when the document is null or has another root.
+    */
+    std::vector<ClipData> readClips (const juce::XmlElement* document);
+
+    /** Reads an integer attribute leniently: leading blanks, an optional sign,
+        then decimal digits up to the first other character; text without digits
+        reads 0, digits beyond the 32-bit range saturate. Absent: defaultValue.
+    */
+    int readInt (const juce::XmlElement& element, const juce::Identifier& name, int defaultValue);
+
+    /** The lenient integer reading of readInt, on plain text. */
+    int parseLenientInt (const juce::String& text) noexcept;
+} // namespace StateDocument

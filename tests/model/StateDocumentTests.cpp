@@ -1,0 +1,223 @@
+#include "support/EditorTestAccess.h"
+
+#include "model/StateDocument.h"
+
+#include <gtest/gtest.h>
+
+using Access = CarvolinEditorTestAccess;
+using namespace TestHelpers;
+
+namespace
+{
+    std::unique_ptr<juce::XmlElement> parse (const char* xml) { return juce::parseXML (juce::String (xml)); }
+
+    /** An editor built on a processor holding the given document. */
+    struct RestoredEditor
+    {
+        explicit RestoredEditor (const char* xml)
+        {
+            processor.setSavedState (juce::parseXML (juce::String (xml)));
+            editor.reset (static_cast<CarvolinEditor*> (processor.createEditor()));
+        }
+
+        CarvolinProcessor processor;
+        std::unique_ptr<CarvolinEditor> editor;
+    };
+} // namespace
+
+//==============================================================================
+TEST (StateDocument, ReadsIntegersLeniently)
+{
+    struct Case
+    {
+        const char* text;
+        int expected;
+    };
+    const Case cases[] = {
+        { "12", 12 },
+        { "12abc", 12 },
+        { "  -7", -7 },
+        { "\t+5", 5 },
+        { "abc", 0 },
+        { "", 0 },
+        { "-", 0 },
+        { "1 2", 1 },
+        { "2147483647", 2147483647 },
+        { "2147483648", 2147483647 },
+        { "99999999999999999999999", 2147483647 },
+        { "-2147483648", std::numeric_limits<int>::min() },
+        { "-99999999999999999999999", std::numeric_limits<int>::min() },
+    };
+
+    for (const auto& c : cases)
+        EXPECT_EQ (StateDocument::parseLenientInt (c.text), c.expected) << '"' << c.text << '"';
+}
+
+TEST (StateDocument, AbsentAttributesTakeTheirDefaults)
+{
+    const auto clips = StateDocument::readClips (parse ("<CarvolinState><Clip><Note/></Clip></CarvolinState>").get());
+    ASSERT_EQ (clips.size(), 1u);
+    EXPECT_EQ (clips[0].track, 0);
+    EXPECT_EQ (clips[0].startQ, 0);
+    EXPECT_EQ (clips[0].lengthQ, 4);
+    EXPECT_EQ (clips[0].notes, (std::vector<ClipNote> { { 60, 0, 960, 100 } }));
+}
+
+TEST (StateDocument, TagCaseRulesAndUnclampedValues)
+{
+    const auto clips = StateDocument::readClips (parse (R"(<CarvolinState>
+            <clip track="40" startQ="12abc" lengthQ="-3"><NOTE pitch="12" startTick="99999" lengthTicks="0" velocity="300"/><Other/></clip>
+            <Something track="2"/>
+            <CLIP track="1" startQ="0" lengthQ="8"/>
+            <Clip track="1" startQ="4" lengthQ="8"/>
+        </CarvolinState>)").get());
+
+    ASSERT_EQ (clips.size(), 3u);
+    EXPECT_EQ (clips[0].track, 40);
+    EXPECT_EQ (clips[0].startQ, 12);
+    EXPECT_EQ (clips[0].lengthQ, -3);
+    EXPECT_EQ (clips[0].notes, (std::vector<ClipNote> { { 12, 99999, 0, 300 } }));
+    EXPECT_TRUE (clips[1].notes.empty());
+    EXPECT_EQ (clips[2].startQ, 4) << "overlapping clips are both kept";
+
+    EXPECT_TRUE (StateDocument::readClips (parse (R"(<carvolinstate><Clip/></carvolinstate>)").get()).empty());
+    EXPECT_TRUE (StateDocument::readClips (nullptr).empty());
+}
+
+TEST (StateDocument, WritesElementsAndAttributesInOrder)
+{
+    auto root = StateDocument::createRoot ("/music & more");
+    StateDocument::appendClip (*root, { 2, 8, 4, { { 60, 0, 960, 100 }, { -1, 5, 7, 200 } } });
+    StateDocument::appendClip (*root, { 1, 0, 4, {} });
+
+    EXPECT_EQ (root->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader()),
+               R"(<CarvolinState midiFolderPath="/music &amp; more"><Clip track="2" startQ="8" lengthQ="4">)"
+               R"(<Note pitch="60" startTick="0" lengthTicks="960" velocity="100"/>)"
+               R"(<Note pitch="-1" startTick="5" lengthTicks="7" velocity="200"/></Clip>)"
+               R"(<Clip track="1" startQ="0" lengthQ="4"/></CarvolinState>)");
+
+    EXPECT_FALSE (StateDocument::createRoot ({})->hasAttribute ("midiFolderPath"));
+}
+
+//==============================================================================
+TEST (EditorState, RestoresClipsAsTheyAreAndLaysThemOut)
+{
+    RestoredEditor r (R"(<CarvolinState><Clip/><Clip track="40" startQ="4" lengthQ="4"><Note startTick="99999"/></Clip></CarvolinState>)");
+    auto& clips = Access::clips (*r.editor);
+
+    ASSERT_EQ (clips.size(), 2u);
+    EXPECT_EQ (clips[0]->getBounds(), juce::Rectangle<int> (0, 6, 27, 38)) << "track 0 in lane 1";
+    EXPECT_EQ (clips[1]->getY(), 156) << "track 40 in the last lane";
+    EXPECT_EQ (clips[1]->notes.front().startTick, 99999);
+    EXPECT_NE (clips[1]->onDoubleClick, nullptr);
+    EXPECT_EQ (clips[1]->getParentComponent(), &Access::clipContainer (*r.editor));
+
+    // The callback opens the piano roll, like a double-click does.
+    clips[1]->onDoubleClick (clips[1].get());
+    ASSERT_NE (r.editor->getPianoRoll(), nullptr);
+    EXPECT_EQ (r.editor->getPianoRoll()->getClip(), clips[1].get());
+}
+
+TEST (EditorState, AnotherRootRestoresNothing)
+{
+    RestoredEditor r (R"(<carvolinState><Clip/></carvolinState>)");
+    EXPECT_TRUE (Access::clips (*r.editor).empty());
+}
+
+TEST (EditorState, WriteThenRestoreKeepsClipsAndNotesInOrder)
+{
+    CarvolinProcessor processor;
+    std::vector<ClipData> written {
+        { 3, 20, 4, { { 70, 0, 240, 90 }, { 60, 480, 240, 100 }, { 12, 10, 1, 1 } } },
+        { 1, 0, 8, {} },
+        { 2, 4, 2, { { 64, 960, 960, 127 } } },
+    };
+
+    {
+        std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
+        for (const auto& c : written)
+            Access::addClip (*editor, c.track, c.startQ, c.lengthQ, c.notes);
+    } // closing the editor writes the document
+
+    auto document = processor.getSavedState();
+    ASSERT_NE (document, nullptr);
+    EXPECT_EQ (document->getChildByName ("Clip")->getChildElement (0), document->getChildByName ("Clip")->getFirstChildElement());
+    EXPECT_EQ (document->getChildElement (1)->getNumChildElements(), 0) << "an empty clip is an empty element";
+
+    // The folder of our own module travels with the document.
+    const auto moduleFolder = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getParentDirectory();
+    EXPECT_EQ (document->getStringAttribute ("midiFolderPath"), moduleFolder.getFullPathName());
+    EXPECT_EQ (processor.getMidiFolderPath(), moduleFolder.getFullPathName());
+
+    std::unique_ptr<CarvolinEditor> reopened (static_cast<CarvolinEditor*> (processor.createEditor()));
+    auto& clips = Access::clips (*reopened);
+    ASSERT_EQ (clips.size(), written.size());
+    for (size_t i = 0; i < written.size(); ++i)
+    {
+        EXPECT_EQ (clips[i]->track, written[i].track);
+        EXPECT_EQ (clips[i]->startQ, written[i].startQ);
+        EXPECT_EQ (clips[i]->lengthQ, written[i].lengthQ);
+        EXPECT_EQ (clips[i]->notes, written[i].notes);
+    }
+
+    // Tracks, tool and zoom are not saved.
+    EXPECT_EQ (Access::tracks (*reopened).size(), 4u);
+    EXPECT_EQ (reopened->getVisibleBars(), 32);
+}
+
+TEST (EditorState, TheHostGetsEveryCompletedEditWithoutClosingTheEditor)
+{
+    EditorFixture f;
+    auto& e = *f.editor;
+    Pointer pointer { e };
+
+    const auto hostSees = [&f] {
+        juce::MemoryBlock blob;
+        f.processor.getStateInformation (blob);
+        return StateDocument::readClips (juce::AudioProcessor::getXmlFromBinary (blob.getData(), (int) blob.getSize()).get());
+    };
+
+    // Draw a clip in the second lane.
+    e.setTool (EditTool::Draw);
+    pointer.dragFromTo (210 + 56, 205, 210 + 83, 205);
+    ASSERT_EQ (hostSees().size(), 1u);
+    EXPECT_EQ (hostSees()[0].startQ, 8);
+
+    // Move it.
+    e.setTool (EditTool::Select);
+    pointer.dragFromTo (210 + 57, 205, 210 + 57 + 55, 255);
+    EXPECT_EQ (hostSees()[0].track, 3);
+    EXPECT_EQ (hostSees()[0].startQ, 16);
+
+    // Resize it.
+    e.setTool (EditTool::Resize);
+    const auto right = e.getSelectedClip()->getRight() + 210;
+    pointer.dragFromTo (right - 1, 255, right + 30, 255);
+    EXPECT_GT (hostSees()[0].lengthQ, 4);
+
+    // Write notes back from the piano roll.
+    e.setTool (EditTool::Select);
+    pointer.doubleClick (210 + 115, 255);
+    ASSERT_NE (e.getPianoRoll(), nullptr);
+    Pointer { *e.getPianoRoll() }.click (61, 176);
+    EXPECT_TRUE (hostSees()[0].notes.empty()) << "not before X";
+    e.getPianoRoll()->close();
+    EXPECT_EQ (hostSees()[0].notes.size(), 1u);
+
+    // Delete it.
+    ASSERT_TRUE (e.keyPressed (juce::KeyPress (juce::KeyPress::deleteKey)));
+    EXPECT_TRUE (hostSees().empty());
+}
+
+TEST (EditorState, AMissingFolderIsNotWritten)
+{
+    CarvolinProcessor processor;
+    processor.setMidiFolderPath ("/no/such/folder");
+    auto doc = StateDocument::createRoot ("/no/such/folder");
+    processor.setSavedState (std::move (doc));
+
+    std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
+    editor->writeStateToProcessor();
+    // The editor fell back to its module's folder, which exists.
+    EXPECT_NE (processor.getSavedState()->getStringAttribute ("midiFolderPath"), "/no/such/folder");
+}
