@@ -1,0 +1,72 @@
+# Helpers for driving the standalone app on a private virtual screen.
+# Source this file; call e2e_start_screen first. Needs Xvfb, xdotool,
+# ImageMagick (import, convert) and x11-utils (xdpyinfo).
+
+e2e_start_screen() {
+    local n
+    for n in $(seq 70 99); do [ -e "/tmp/.X$n-lock" ] || break; done
+    export DISPLAY=":$n"
+    Xvfb "$DISPLAY" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+    E2E_XVFB_PID=$!
+    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+    echo "e2e: the virtual screen did not start" >&2
+    return 1
+}
+
+e2e_stop_screen() {
+    [ -n "${E2E_APP_PID:-}" ] && kill "$E2E_APP_PID" 2>/dev/null
+    [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null
+    return 0
+}
+
+# e2e_start_app PROGRAM: starts it and waits for its window; sets E2E_WIN and
+# the editor's origin on the screen (E2E_X, E2E_Y).
+e2e_start_app() {
+    "$@" >>"${E2E_LOG:-/dev/null}" 2>&1 &
+    E2E_APP_PID=$!
+    E2E_WIN=""
+    for _ in $(seq 120); do
+        E2E_WIN=$(xdotool search --onlyvisible --name 'Carvolin' 2>/dev/null | head -1 || true)
+        [ -n "$E2E_WIN" ] && break
+        kill -0 "$E2E_APP_PID" 2>/dev/null || { echo "e2e: the app exited" >&2; return 1; }
+        sleep 0.25
+    done
+    [ -n "$E2E_WIN" ] || { echo "e2e: no window appeared" >&2; return 1; }
+    sleep 1
+    eval "$(xdotool getwindowgeometry --shell "$E2E_WIN")"
+    # The standalone window draws its own title bar above the 1100 x 600 editor
+    # and a thin border around it.
+    local border=$(( (WIDTH - 1100) / 2 ))
+    E2E_X=$(( X + border ))
+    E2E_Y=$(( Y + HEIGHT - 600 - border ))
+    E2E_WX=$X; E2E_WY=$Y; E2E_WW=$WIDTH; E2E_WH=$HEIGHT
+}
+
+# Pointer actions in editor coordinates.
+e2e_click() { xdotool mousemove $((E2E_X + $1)) $((E2E_Y + $2)) click 1; sleep 0.3; }
+e2e_double_click() { xdotool mousemove $((E2E_X + $1)) $((E2E_Y + $2)) click --repeat 2 --delay 80 1; sleep 0.4; }
+e2e_drag() {
+    xdotool mousemove $((E2E_X + $1)) $((E2E_Y + $2)) mousedown 1
+    sleep 0.1
+    xdotool mousemove $((E2E_X + ($1 + $3) / 2)) $((E2E_Y + ($2 + $4) / 2))
+    sleep 0.1
+    xdotool mousemove $((E2E_X + $3)) $((E2E_Y + $4)) mouseup 1
+    sleep 0.3
+}
+
+# Clicks the close button of the standalone window's own title bar.
+e2e_close_window() {
+    xdotool mousemove $((E2E_WX + E2E_WW - 20)) $((E2E_WY + 15)) click 1
+    for _ in $(seq 40); do kill -0 "$E2E_APP_PID" 2>/dev/null || { E2E_APP_PID=""; return 0; }; sleep 0.25; done
+    echo "e2e: the app did not quit" >&2
+    return 1
+}
+
+# e2e_shot FILE: a screenshot of the window.
+e2e_shot() { import -window root -crop "${E2E_WW}x${E2E_WH}+${E2E_WX}+${E2E_WY}" "$1"; }
+
+# e2e_pixel FILE X Y: the colour at editor (X, Y) of a window screenshot, as "r,g,b".
+e2e_pixel() {
+    local ox=$((E2E_X - E2E_WX)) oy=$((E2E_Y - E2E_WY))
+    convert "$1" -format "%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.r)],%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.g)],%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.b)]" info:
+}
