@@ -1,0 +1,129 @@
+#include "midifile/MidiFileWriter.h"
+
+#include <algorithm>
+
+namespace MidiFileWriter
+{
+    namespace
+    {
+        juce::uint8 midiVelocity (int velocity) noexcept
+        {
+            return static_cast<juce::uint8> (juce::jmin (127, velocity & 0xff));
+        }
+
+        juce::MidiMessage withTick (juce::MidiMessage message, juce::int64 tick)
+        {
+            // Positions from hand-edited state may lie anywhere; a file holds 32-bit ticks.
+            message.setTimeStamp (static_cast<double> (juce::jlimit<juce::int64> (std::numeric_limits<int>::min(),
+                                                                                  std::numeric_limits<int>::max(), tick)));
+            return message;
+        }
+    } // namespace
+
+    std::vector<PendingEvent> noteEvents (const std::vector<const ClipData*>& clips, bool relativeToClip, int forcedChannel)
+    {
+        std::vector<PendingEvent> events;
+
+        for (const auto* clip : clips)
+        {
+            const auto channel = forcedChannel > 0 ? forcedChannel : juce::jlimit (1, 16, clip->track);
+            const auto clipStart = relativeToClip ? 0 : juce::int64 { clip->startQ } * Arrangement::ticksPerQuarter;
+
+            for (const auto& note : clip->notes)
+            {
+                const auto key = note.pitch & 0x7f;
+                const auto on = clipStart + note.startTick;
+                const auto off = on + note.lengthTicks;
+
+                // Note-offs are plain 0x8n messages with velocity 0.
+                events.push_back ({ on, juce::MidiMessage (0x90 | (channel - 1), key, midiVelocity (note.velocity)) });
+                events.push_back ({ off, juce::MidiMessage (0x80 | (channel - 1), key, 0) });
+            }
+        }
+
+        return events;
+    }
+
+    void insertInOrder (juce::MidiMessageSequence& sequence, std::vector<PendingEvent> events)
+    {
+        // A stable sort by tick is the order that inserting each event after the
+        // last one with a tick not later than its own gives.
+        std::stable_sort (events.begin(), events.end(), [] (const auto& a, const auto& b) { return a.tick < b.tick; });
+
+        for (auto& event : events)
+            sequence.addEvent (withTick (std::move (event.message), event.tick));
+    }
+
+    void matchNotes (juce::MidiMessageSequence& sequence)
+    {
+        sequence.updateMatchedPairs();
+        sequence.sort();
+    }
+
+    void addEndOfTrack (juce::MidiMessageSequence& sequence, juce::int64 tick)
+    {
+        sequence.addEvent (withTick (juce::MidiMessage::endOfTrack(), tick));
+    }
+
+    juce::MemoryBlock fileBytes (const juce::MidiMessageSequence& track)
+    {
+        juce::MidiFile file;
+        file.setTicksPerQuarterNote (Arrangement::ticksPerQuarter);
+        file.addTrack (track);
+
+        juce::MemoryOutputStream out;
+        file.writeTo (out, 1);
+        return out.getMemoryBlock();
+    }
+
+    bool replaceFileWith (const juce::File& target, const juce::MemoryBlock& bytes)
+    {
+        juce::TemporaryFile temporary (target);
+
+        {
+            juce::FileOutputStream out (temporary.getFile(), 16384);
+            if (! out.openedOk())
+                return false;
+
+            if (! out.write (bytes.getData(), bytes.getSize()))
+                return false;
+
+            out.flush();
+            if (out.getStatus().failed())
+                return false;
+        }
+
+        return temporary.overwriteTargetFileWithTemporary();
+    }
+
+    juce::File withMidiExtension (const juce::File& target)
+    {
+        const auto name = target.getFileName().toLowerCase();
+        if (name.endsWith (".mid") || name.endsWith (".midi"))
+            return target;
+
+        return target.withFileExtension (".mid");
+    }
+} // namespace MidiFileWriter
+
+bool writeMidiFile (const juce::File& file, const std::vector<const ClipData*>& clips)
+{
+    using namespace MidiFileWriter;
+
+    if (clips.empty())
+        return false;
+
+    auto events = noteEvents (clips, false);
+    if (events.empty())
+        return false;
+
+    juce::MidiMessageSequence sequence;
+    sequence.addEvent (juce::MidiMessage::tempoMetaEvent (500000), 0.0);
+    insertInOrder (sequence, std::move (events));
+
+    matchNotes (sequence);
+    const auto lastTick = sequence.getEventPointer (sequence.getNumEvents() - 1)->message.getTimeStamp();
+    addEndOfTrack (sequence, static_cast<juce::int64> (lastTick) + 1);
+
+    return replaceFileWith (withMidiExtension (file), fileBytes (sequence));
+}

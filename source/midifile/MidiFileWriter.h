@@ -1,0 +1,60 @@
+#pragma once
+
+#include "model/Arrangement.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <vector>
+
+//==============================================================================
+/** Turns clips into a Standard MIDI File: format 1, one track, 960 ticks per
+    quarter note, fixed byte for byte.
+*/
+namespace MidiFileWriter
+{
+    /** One event before it goes into a sequence: its tick and its message. */
+    struct PendingEvent
+    {
+        juce::int64 tick;
+        juce::MidiMessage message;
+    };
+
+    /** The note-on and note-off of every note, in the order the writer inserts
+        them: clips in list order, notes in stored order, each on before its off.
+    */
+    std::vector<PendingEvent> noteEvents (const std::vector<const ClipData*>& clips, bool relativeToClip, int forcedChannel = 0);
+
+    /** Puts events into a sequence as juce::MidiMessageSequence::addEvent would
+        one at a time (each after the last event whose tick is not later: equal
+        ticks keep their insertion order), but without its quadratic cost for
+        events that arrive out of order. The sequence must be in order already.
+    */
+    void insertInOrder (juce::MidiMessageSequence& sequence, std::vector<PendingEvent> events);
+
+    /** Matches note-ons with note-offs (a key struck again before its release
+        gets a note-off before it) and sorts stably by tick.
+    */
+    void matchNotes (juce::MidiMessageSequence& sequence);
+
+    /** Ends the track with an end-of-track event at the given tick. */
+    void addEndOfTrack (juce::MidiMessageSequence& sequence, juce::int64 tick);
+
+    /** The bytes of a format-1 file at 960 ticks per quarter note holding one track. */
+    juce::MemoryBlock fileBytes (const juce::MidiMessageSequence& track);
+
+    /** Writes bytes to target through a temporary file beside it that then
+        replaces the target, so a failed write never destroys an existing file.
+    */
+    bool replaceFileWith (const juce::File& target, const juce::MemoryBlock& bytes);
+
+    /** The target with ".mid" in place of its extension, unless its name ends
+        in ".mid" or ".midi" in any letter case.
+    */
+    juce::File withMidiExtension (const juce::File& target);
+} // namespace MidiFileWriter
+
+/** Writes every note of every clip to file, each clip on the MIDI channel of
+    its track. False, with no file touched, when there are no clips or no
+    notes; false when the file cannot be written.
+*/
+bool writeMidiFile (const juce::File& file, const std::vector<const ClipData*>& clips);

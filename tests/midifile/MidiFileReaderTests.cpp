@@ -1,0 +1,244 @@
+#include "midifile/MidiFileReader.h"
+#include "midifile/MidiFileWriter.h"
+#include "support/EditorTestAccess.h"
+#include "support/MidiBytes.h"
+
+#include <gtest/gtest.h>
+
+using namespace MidiBytes;
+
+namespace
+{
+    /** Reads bytes through a temporary file; nothing when the reader says false. */
+    std::optional<ImportedClip> readBytes (const Bytes& bytes)
+    {
+        const auto file = writeTemp (bytes);
+        std::vector<ImportedClip> out;
+        const auto ok = readMidiFile (file, out);
+        file.deleteFile();
+        if (! ok)
+            return std::nullopt;
+        EXPECT_EQ (out.size(), 1u);
+        return out.front();
+    }
+
+    Bytes oneTrack (int division, std::initializer_list<Event> events)
+    {
+        return file (0, division, { track (events) });
+    }
+} // namespace
+
+//==============================================================================
+TEST (MidiFileReader, ConvertsToNineHundredSixtyTicks)
+{
+    struct Case
+    {
+        const char* name;
+        Bytes bytes;
+        int lengthQ;
+        std::vector<ClipNote> notes;
+    };
+
+    const Case cases[] = {
+        { "division 480", oneTrack (480, { { 480, 0x90, 60, 100 }, { 960, 0x80, 60, 0 } }), 2, { { 60, 0, 1920, 100 } } },
+        { "division 96", oneTrack (96, { { 0, 0x90, 62, 80 }, { 24, 0x80, 62, 0 } }), 1, { { 62, 0, 240, 80 } } },
+        { "division 1000: 1 tick is 0 ticks, still kept", oneTrack (1000, { { 1, 0x90, 64, 70 }, { 1, 0x80, 64, 0 }, { 0, 0x90, 65, 70 }, { 1000, 0x80, 65, 0 } }),
+          2, { { 64, 0, 0, 70 }, { 65, 1, 960, 70 } } },
+        { "time-code division reads as 480", oneTrack (0xE728, { { 480, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }), 1, { { 60, 0, 960, 100 } } },
+        { "division 0 reads as 480", oneTrack (0, { { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }), 1, { { 60, 0, 960, 100 } } },
+        { "silence before the first note is removed", oneTrack (480, { { 1920, 0x90, 60, 100 }, { 240, 0x80, 60, 0 } }), 1, { { 60, 0, 480, 100 } } },
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto clip = readBytes (c.bytes);
+        ASSERT_TRUE (clip.has_value()) << c.name;
+        EXPECT_EQ (clip->track, 1) << c.name;
+        EXPECT_EQ (clip->startQ, 0) << c.name;
+        EXPECT_EQ (clip->lengthQ, c.lengthQ) << c.name;
+        EXPECT_EQ (clip->notes, c.notes) << c.name;
+    }
+}
+
+TEST (MidiFileReader, LengthRoundsUpToWholeQuarters)
+{
+    // Spans at division 960 are the converted ticks themselves.
+    struct Case
+    {
+        juce::uint32 span;
+        int lengthQ;
+    };
+
+    for (const auto& c : { Case { 1921, 3 }, Case { 1920, 2 }, Case { 1, 1 } })
+    {
+        const auto clip = readBytes (oneTrack (960, { { 0, 0x90, 60, 100 }, { c.span, 0x80, 60, 0 } }));
+        ASSERT_TRUE (clip.has_value());
+        EXPECT_EQ (clip->lengthQ, c.lengthQ) << c.span;
+    }
+
+    // A span of 0: a zero-length note at the file's scale.
+    const auto zeroSpan = readBytes (oneTrack (1000, { { 0, 0x90, 60, 100 }, { 1, 0x80, 60, 0 } }));
+    ASSERT_TRUE (zeroSpan.has_value());
+    EXPECT_EQ (zeroSpan->lengthQ, 1);
+}
+
+TEST (MidiFileReader, WhichNotesAreKept)
+{
+    struct Case
+    {
+        const char* name;
+        Bytes bytes;
+        std::vector<ClipNote> notes; // empty: the reader says false
+    };
+
+    const Case cases[] = {
+        { "a note-off on the same tick drops the note", oneTrack (480, { { 0, 0x90, 60, 100 }, { 0, 0x80, 60, 0 }, { 0, 0x90, 61, 100 }, { 10, 0x80, 61, 0 } }),
+          { { 61, 0, 20, 100 } } },
+        { "no later note-off: dropped", oneTrack (480, { { 0, 0x90, 60, 100 }, { 0, 0x90, 61, 100 }, { 480, 0x80, 61, 0 } }),
+          { { 61, 0, 960, 100 } } },
+        { "velocity 0 ends a note and starts none", oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x90, 60, 0 } }),
+          { { 60, 0, 960, 100 } } },
+        { "a note-off of the same key on another channel ends the note",
+          oneTrack (480, { { 0, 0x90, 60, 100 }, { 0, 0x91, 60, 90 }, { 240, 0x81, 60, 0 }, { 240, 0x80, 60, 0 } }),
+          { { 60, 0, 480, 100 }, { 60, 0, 480, 90 } } },
+        { "only notes without note-offs", oneTrack (480, { { 0, 0x90, 60, 100 } }), {} },
+        { "no notes at all", oneTrack (480, { { 0, 0xb0, 7, 100 } }), {} },
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto clip = readBytes (c.bytes);
+        if (c.notes.empty())
+        {
+            EXPECT_FALSE (clip.has_value()) << c.name;
+            continue;
+        }
+
+        ASSERT_TRUE (clip.has_value()) << c.name;
+        EXPECT_EQ (clip->notes, c.notes) << c.name;
+    }
+}
+
+TEST (MidiFileReader, NotesGoTrackByTrack)
+{
+    const auto clip = readBytes (file (1, 480, { track ({ { 960, 0x90, 70, 1 }, { 480, 0x80, 70, 0 } }),
+                                                 track ({ { 0, 0x92, 50, 2 }, { 480, 0x82, 50, 0 } }) }));
+    ASSERT_TRUE (clip.has_value());
+    EXPECT_EQ (clip->notes, (std::vector<ClipNote> { { 70, 1920, 960, 1 }, { 50, 0, 960, 2 } }));
+    EXPECT_EQ (clip->lengthQ, 3);
+}
+
+TEST (MidiFileReader, RejectsFilesThatAreNotMidi)
+{
+    auto stray = oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } });
+    stray.push_back (0);
+
+    const Bytes rejected[] = {
+        file (0, 480, { track ({ { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }), track ({}) }), // format 0 with two tracks
+        stray,
+        Bytes { 'n', 'o', 't', ' ', 'm', 'i', 'd', 'i' },
+        {},
+    };
+
+    for (const auto& bytes : rejected)
+    {
+        const auto f = writeTemp (bytes);
+        std::vector<ImportedClip> out (2); // untouched on failure
+        EXPECT_FALSE (readMidiFile (f, out));
+        EXPECT_EQ (out.size(), 2u);
+        f.deleteFile();
+    }
+
+    std::vector<ImportedClip> out (1);
+    EXPECT_FALSE (readMidiFile (juce::File(), out));
+    EXPECT_FALSE (readMidiFile (juce::File::getSpecialLocation (juce::File::tempDirectory), out));
+    EXPECT_FALSE (readMidiFile (juce::File ("/no/such/file.mid"), out));
+    EXPECT_EQ (out.size(), 1u);
+}
+
+TEST (MidiFileReader, LargeTicksUseSixtyFourBits)
+{
+    // A note starting after 3,000,000 ticks at division 960 would overflow 32-bit products.
+    const auto clip = readBytes (oneTrack (960, { { 0, 0x90, 40, 100 }, { 10, 0x80, 40, 0 },
+                                                  { 3000000, 0x90, 41, 100 }, { 960, 0x80, 41, 0 } }));
+    ASSERT_TRUE (clip.has_value());
+    EXPECT_EQ (clip->notes.back(), (ClipNote { 41, 3000010, 960, 100 }));
+    EXPECT_EQ (clip->lengthQ, (3000010 + 960 + 959) / 960);
+}
+
+//==============================================================================
+TEST (MidiFileReader, SameTickNotesFollowJuceEightsOrder)
+{
+    // The order within one tick decides which note-off ends which note, since a
+    // note-on takes the next note-off of its key on any channel.
+    struct Case
+    {
+        const char* name;
+        Bytes bytes;
+        std::vector<ClipNote> notes;
+    };
+
+    const Case cases[] = {
+        // At tick 480: on(ch1) then off(ch1). The two change places, so the first
+        // note ends there and the second one runs to 960.
+        { "on then off of one channel and key", oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x90, 60, 90 }, { 0, 0x80, 60, 0 }, { 480, 0x80, 60, 0 } }),
+          { { 60, 0, 960, 100 }, { 60, 960, 960, 90 } } },
+        // The note-off is on channel 2: not exchanged, so the note-on at 480 keeps
+        // its place before it and ends right there (dropped).
+        { "note-off of another channel stays", oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x90, 60, 90 }, { 0, 0x81, 60, 0 }, { 480, 0x80, 60, 0 } }),
+          { { 60, 0, 960, 100 } } },
+        // The tick's first note-on (key 62) has no note-off there: the rest of the
+        // tick stays as the file has it, so key 60's note-on still comes first.
+        { "first note-on without a note-off on its tick",
+          oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x90, 62, 80 }, { 0, 0x90, 60, 90 }, { 0, 0x80, 60, 0 }, { 480, 0x80, 60, 0 }, { 0, 0x80, 62, 0 } }),
+          { { 60, 0, 960, 100 }, { 62, 960, 960, 80 } } },
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto clip = readBytes (c.bytes);
+        ASSERT_TRUE (clip.has_value()) << c.name;
+        EXPECT_EQ (clip->notes, c.notes) << c.name;
+    }
+}
+
+TEST (MidiFileReader, OrderingSwapsAndStopsAsJuceEightDoes)
+{
+    juce::MidiMessageSequence seq;
+    const auto add = [&seq] (juce::MidiMessage m, double t) { seq.addEvent (m, t); };
+    add (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100), 0);
+    add (juce::MidiMessage::noteOn (1, 61, (juce::uint8) 100), 0);
+    add (juce::MidiMessage::noteOff (1, 61), 0);
+    add (juce::MidiMessage::noteOff (1, 60), 0);
+    add (juce::MidiMessage::noteOn (2, 70, (juce::uint8) 100), 5);
+    add (juce::MidiMessage::noteOn (2, 70, (juce::uint8) 0), 5);
+
+    MidiFileReader::orderSameTickNotes (seq);
+
+    // 60's on changes places with 60's off (the last one back from the run's
+    // end); then from position 1, 61's on with 61's off.
+    const auto describe = [&seq] (int i) {
+        const auto& m = seq.getEventPointer (i)->message;
+        return juce::String (m.isNoteOn() ? "on" : "off") + juce::String (m.getNoteNumber());
+    };
+    EXPECT_EQ (describe (0), "off60");
+    EXPECT_EQ (describe (1), "off61");
+    EXPECT_EQ (describe (2), "on61");
+    EXPECT_EQ (describe (3), "on60");
+    EXPECT_EQ (describe (4), "off70");
+    EXPECT_EQ (describe (5), "on70");
+}
+
+TEST (MidiFileReader, ReadsBackWhatTheWriterWrote)
+{
+    ClipData a { 1, 2, 4, { { 60, 0, 960, 100 }, { 64, 480, 240, 90 } } };
+    ClipData b { 5, 0, 2, { { 48, 0, 480, 127 } } };
+    juce::TemporaryFile target (".mid");
+    ASSERT_TRUE (writeMidiFile (target.getFile(), { &a, &b }));
+
+    std::vector<ImportedClip> out;
+    ASSERT_TRUE (readMidiFile (target.getFile(), out));
+    // Merged into one clip from the first note, ordered by note-on tick.
+    EXPECT_EQ (out.front().notes, (std::vector<ClipNote> { { 48, 0, 480, 127 }, { 60, 1920, 960, 100 }, { 64, 2400, 240, 90 } }));
+    EXPECT_EQ (out.front().lengthQ, 3);
+}
