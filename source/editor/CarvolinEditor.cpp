@@ -1,6 +1,8 @@
 #include "editor/CarvolinEditor.h"
 
 #include "editor/ArrangementEditing.h"
+#include "midifile/MidiFileReader.h"
+#include "midifile/MidiFileWriter.h"
 #include "editor/ArrangementPainter.h"
 #include "model/ClipRules.h"
 #include "model/Quantize.h"
@@ -93,6 +95,14 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     if (savedFolderPath.isNotEmpty() && juce::File::isAbsolutePath (savedFolderPath)
         && juce::File (savedFolderPath).isDirectory())
         *midiFolder = juce::File (savedFolderPath);
+
+    dialogs.showMessage = [] (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& message) {
+        juce::AlertWindow::showMessageBoxAsync (icon, title, message, "OK", nullptr, nullptr);
+    };
+    dialogs.launchChooser = [] (std::shared_ptr<juce::FileChooser> chooser, int chooserFlags, std::function<void (const juce::FileChooser&)> completion) {
+        // The chooser lives until its completion has run.
+        chooser->launchAsync (chooserFlags, [chooser, completion] (const juce::FileChooser& fc) { completion (fc); });
+    };
 
     restoreStateFromProcessor();
 }
@@ -719,10 +729,104 @@ void CarvolinEditor::zoomOut()
     repaint();
 }
 
+//==============================================================================
+std::vector<const ClipData*> CarvolinEditor::clipData() const
+{
+    std::vector<const ClipData*> data;
+    data.reserve (clips.size());
+    for (const auto& clip : clips)
+        data.push_back (clip.get());
+    return data;
+}
+
 void CarvolinEditor::saveMidi()
 {
+    if (clips.empty())
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "No Clips",
+                             "There are no clips to export. Create some clips with notes first!");
+        return;
+    }
+
+    // The dialog asks before replacing an existing file; once the user agreed, the file is written.
+    auto chooser = std::make_shared<juce::FileChooser> ("Save MIDI File",
+                                                        juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
+                                                        "*.mid");
+    const auto chooserFlags = juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
+                            | juce::FileBrowserComponent::warnAboutOverwriting;
+
+    dialogs.launchChooser (chooser, chooserFlags, [safeThis = SafePointer<CarvolinEditor> (this)] (const juce::FileChooser& fc) {
+        if (auto* editor = safeThis.getComponent())
+            editor->saveMidiToChosenFile (fc);
+    });
+}
+
+void CarvolinEditor::saveMidiToChosenFile (const juce::FileChooser& chooser)
+{
+    saveMidiToFile (chooser.getResult());
+}
+
+void CarvolinEditor::saveMidiToFile (const juce::File& chosen)
+{
+    // A cancelled dialog gives no file; a folder or a missing folder is no target.
+    if (chosen == juce::File() || chosen.isDirectory() || ! chosen.getParentDirectory().isDirectory())
+        return;
+
+    const auto target = chosen.getFileExtension() == ".mid" ? chosen : chosen.withFileExtension (".mid");
+
+    if (writeMidiFile (target, clipData()))
+        dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "MIDI Saved", "Successfully saved to:\n" + target.getFullPathName());
+    else
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Save Failed", "Failed to save MIDI file.");
 }
 
 void CarvolinEditor::loadMidi()
 {
+    auto chooser = std::make_shared<juce::FileChooser> ("Load MIDI File",
+                                                        juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
+                                                        "*.mid");
+    const auto chooserFlags = juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles;
+
+    dialogs.launchChooser (chooser, chooserFlags, [safeThis = SafePointer<CarvolinEditor> (this)] (const juce::FileChooser& fc) {
+        if (auto* editor = safeThis.getComponent())
+            editor->loadMidiFromChosenFile (fc);
+    });
+}
+
+void CarvolinEditor::loadMidiFromChosenFile (const juce::FileChooser& chooser)
+{
+    loadMidiFromFile (chooser.getResult());
+}
+
+void CarvolinEditor::loadMidiFromFile (const juce::File& chosen)
+{
+    if (chosen == juce::File() || ! chosen.existsAsFile())
+        return;
+
+    std::vector<ImportedClip> imported;
+    if (! readMidiFile (chosen, imported))
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Load Failed", "Failed to load MIDI file: " + chosen.getFileName());
+        return;
+    }
+
+    replaceClips (std::move (imported));
+    writeStateToProcessor();
+    layOutAndRepaint();
+    dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "MIDI Loaded", "Successfully loaded: " + chosen.getFileName());
+}
+
+void CarvolinEditor::replaceClips (std::vector<ClipData> newClips)
+{
+    for (const auto& clip : clips)
+        closePianoRollIfEditing (clip.get());
+
+    selectedClip = nullptr;
+    resizingClip = nullptr;
+    isResizing = false;
+    isMoving = false;
+    clips.clear();
+
+    for (auto& data : newClips)
+        addClip (std::move (data));
 }

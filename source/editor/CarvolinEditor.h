@@ -97,6 +97,36 @@ public:
     /** Opens the piano roll for a clip. */
     void openPianoRoll (ScoreComponent* clip);
 
+    //==============================================================================
+    /** Exports every clip through a save dialog ("Save MIDI"). */
+    void saveMidi();
+
+    /** Replaces the clips with a MIDI file's notes through an open dialog ("Load MIDI"). */
+    void loadMidi();
+
+    /** The completion of the save dialog. */
+    void saveMidiToChosenFile (const juce::FileChooser& chooser);
+
+    /** The completion of the load dialog. */
+    void loadMidiFromChosenFile (const juce::FileChooser& chooser);
+
+    /** Saves to the file the user chose, and reports the result. */
+    void saveMidiToFile (const juce::File& chosen);
+
+    /** Loads the file the user chose, and reports the result. */
+    void loadMidiFromFile (const juce::File& chosen);
+
+    /** How the editor reaches the user through dialogs. Tests replace them to
+        observe messages and choosers without a screen.
+    */
+    struct Dialogs
+    {
+        std::function<void (juce::MessageBoxIconType, const juce::String& title, const juce::String& message)> showMessage;
+        std::function<void (std::shared_ptr<juce::FileChooser>, int flags, std::function<void (const juce::FileChooser&)> completion)> launchChooser;
+    };
+
+    Dialogs dialogs;
+
     /** Writes a clip's notes to a new MIDI file in the temporary folder, for
         dragging it out of the window. Returns its path, or an empty string.
     */
@@ -126,8 +156,8 @@ private:
     ScoreComponent& addClip (ClipData data);
     void updateFileDragHover (int x, int y);
     juce::Point<int> toLanes (juce::Point<int> editorPosition) const noexcept;
-    void saveMidi();
-    void loadMidi();
+    void replaceClips (std::vector<ClipData> newClips);
+    std::vector<const ClipData*> clipData() const;
 
     //==============================================================================
     std::vector<std::unique_ptr<ScoreComponent>> clips;

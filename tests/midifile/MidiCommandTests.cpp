@@ -1,0 +1,253 @@
+#include "support/EditorTestAccess.h"
+#include "support/MidiBytes.h"
+
+#include "model/StateDocument.h"
+
+#include <gtest/gtest.h>
+
+using Access = CarvolinEditorTestAccess;
+using namespace TestHelpers;
+
+namespace
+{
+    struct Message
+    {
+        juce::MessageBoxIconType icon;
+        juce::String title, text;
+    };
+
+    /** An editor whose dialogs are recorded instead of shown. */
+    struct CommandFixture : EditorFixture
+    {
+        CommandFixture()
+        {
+            folder.getFile().createDirectory();
+            editor->dialogs.showMessage = [this] (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text) {
+                messages.push_back ({ icon, title, text });
+            };
+            editor->dialogs.launchChooser = [this] (std::shared_ptr<juce::FileChooser> chooser, int flags, std::function<void (const juce::FileChooser&)> completion) {
+                launched.push_back ({ std::move (chooser), flags, std::move (completion) });
+            };
+        }
+
+        struct Launch
+        {
+            std::shared_ptr<juce::FileChooser> chooser;
+            int flags;
+            std::function<void (const juce::FileChooser&)> completion;
+        };
+
+        juce::TemporaryFile folder;
+        std::vector<Message> messages;
+        std::vector<Launch> launched;
+    };
+
+    juce::File writeFile (const juce::File& folder, const juce::String& name, const MidiBytes::Bytes& bytes)
+    {
+        const auto f = folder.getChildFile (name);
+        f.replaceWithData (bytes.data(), bytes.size());
+        return f;
+    }
+} // namespace
+
+//==============================================================================
+TEST (SaveMidiCommand, NoClipsShowsAMessageAndNoDialog)
+{
+    CommandFixture f;
+    click (Access::saveMidiButton (*f.editor));
+
+    EXPECT_TRUE (f.launched.empty());
+    ASSERT_EQ (f.messages.size(), 1u);
+    EXPECT_EQ (f.messages[0].icon, juce::MessageBoxIconType::WarningIcon);
+    EXPECT_EQ (f.messages[0].title, "No Clips");
+    EXPECT_EQ (f.messages[0].text, "There are no clips to export. Create some clips with notes first!");
+}
+
+TEST (SaveMidiCommand, TheDialogSavesAndAsksBeforeReplacing)
+{
+    CommandFixture f;
+    Access::addClip (*f.editor, 2, 0, 4, { { 60, 0, 960, 100 } });
+    click (Access::saveMidiButton (*f.editor));
+
+    ASSERT_EQ (f.launched.size(), 1u);
+    const auto flags = f.launched[0].flags;
+    EXPECT_NE (flags & juce::FileBrowserComponent::saveMode, 0);
+    EXPECT_NE (flags & juce::FileBrowserComponent::canSelectFiles, 0);
+    EXPECT_NE (flags & juce::FileBrowserComponent::warnAboutOverwriting, 0);
+    EXPECT_TRUE (f.messages.empty()) << "nothing happens before the dialog completes";
+
+    click (Access::loadMidiButton (*f.editor));
+    ASSERT_EQ (f.launched.size(), 2u);
+    EXPECT_NE (f.launched[1].flags & juce::FileBrowserComponent::openMode, 0);
+}
+
+TEST (SaveMidiCommand, WritesWithTheMidExtensionAndReportsThePath)
+{
+    struct Case
+    {
+        const char* chosen;
+        const char* written;
+    };
+    const Case cases[] = { { "song", "song.mid" }, { "song.MID", "song.mid" }, { "song.midi", "song.mid" }, { "take.mid", "take.mid" } };
+
+    for (const auto& c : cases)
+    {
+        CommandFixture f;
+        Access::addClip (*f.editor, 2, 0, 4, { { 60, 0, 960, 100 } });
+        f.editor->saveMidiToFile (f.folder.getFile().getChildFile (c.chosen));
+
+        const auto written = f.folder.getFile().getChildFile (c.written);
+        EXPECT_TRUE (written.existsAsFile()) << c.chosen;
+        ASSERT_EQ (f.messages.size(), 1u) << c.chosen;
+        EXPECT_EQ (f.messages[0].icon, juce::MessageBoxIconType::InfoIcon);
+        EXPECT_EQ (f.messages[0].title, "MIDI Saved");
+        EXPECT_EQ (f.messages[0].text, "Successfully saved to:\n" + written.getFullPathName());
+    }
+}
+
+TEST (SaveMidiCommand, AnExistingFileTheUserConfirmedIsReplaced)
+{
+    CommandFixture f;
+    Access::addClip (*f.editor, 1, 0, 4, { { 60, 0, 960, 100 } });
+    const auto existing = f.folder.getFile().getChildFile ("song.mid");
+    existing.replaceWithText ("old");
+
+    f.editor->saveMidiToFile (existing);
+    EXPECT_EQ (existing.getSize(), 42);
+    ASSERT_EQ (f.messages.size(), 1u);
+    EXPECT_EQ (f.messages[0].title, "MIDI Saved");
+
+    // Typing "song" beside song.mid replaces song.mid too.
+    f.editor->saveMidiToFile (f.folder.getFile().getChildFile ("song"));
+    EXPECT_TRUE (f.messages.back().text.endsWith ("song.mid"));
+}
+
+TEST (SaveMidiCommand, EmptyClipsFailWithoutAFile)
+{
+    CommandFixture f;
+    Access::addClip (*f.editor, 1, 0, 4);
+    f.editor->saveMidiToFile (f.folder.getFile().getChildFile ("song"));
+
+    EXPECT_EQ (f.folder.getFile().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+    ASSERT_EQ (f.messages.size(), 1u);
+    EXPECT_EQ (f.messages[0].icon, juce::MessageBoxIconType::WarningIcon);
+    EXPECT_EQ (f.messages[0].title, "Save Failed");
+    EXPECT_EQ (f.messages[0].text, "Failed to save MIDI file.");
+}
+
+TEST (SaveMidiCommand, CancelledOrImpossibleChoicesEndSilently)
+{
+    CommandFixture f;
+    Access::addClip (*f.editor, 1, 0, 4, { { 60, 0, 960, 100 } });
+    f.editor->saveMidiToFile (juce::File());
+    f.editor->saveMidiToFile (f.folder.getFile());
+    f.editor->saveMidiToFile (f.folder.getFile().getChildFile ("missing/song.mid"));
+    EXPECT_TRUE (f.messages.empty());
+}
+
+//==============================================================================
+TEST (LoadMidiCommand, ReplacesEveryClipWithOneUnselectedClip)
+{
+    CommandFixture f;
+    auto& e = *f.editor;
+    Access::addClip (e, 1, 0, 4);
+    auto& other = Access::addClip (e, 3, 8, 4);
+    Access::setSelectedClip (e, &other);
+
+    using namespace MidiBytes;
+    const auto midi = writeFile (f.folder.getFile(), "two channels.mid",
+                                 file (1, 480, { track ({ { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }),
+                                                 track ({ { 960, 0x93, 40, 90 }, { 960, 0x83, 40, 0 } }) }));
+    e.loadMidiFromFile (midi);
+
+    auto& clips = Access::clips (e);
+    ASSERT_EQ (clips.size(), 1u);
+    EXPECT_EQ (clips[0]->track, 1);
+    EXPECT_EQ (clips[0]->startQ, 0);
+    EXPECT_EQ (clips[0]->lengthQ, 4);
+    EXPECT_EQ (clips[0]->notes, (std::vector<ClipNote> { { 60, 0, 960, 100 }, { 40, 1920, 1920, 90 } }));
+    EXPECT_EQ (e.getSelectedClip(), nullptr);
+    EXPECT_EQ (clips[0]->getParentComponent(), &Access::clipContainer (e));
+    EXPECT_EQ (clips[0]->getBounds(), juce::Rectangle<int> (0, 6, 27, 38));
+
+    ASSERT_EQ (f.messages.size(), 1u);
+    EXPECT_EQ (f.messages[0].icon, juce::MessageBoxIconType::InfoIcon);
+    EXPECT_EQ (f.messages[0].title, "MIDI Loaded");
+    EXPECT_EQ (f.messages[0].text, "Successfully loaded: two channels.mid");
+
+    // The saved state holds the one clip.
+    EXPECT_EQ (StateDocument::readClips (f.processor.getSavedState().get()).size(), 1u);
+
+    // It opens in the piano roll on a double-click.
+    Pointer { e }.doubleClick (212, 155);
+    ASSERT_NE (e.getPianoRoll(), nullptr);
+    EXPECT_EQ (e.getPianoRoll()->getClip(), clips[0].get());
+}
+
+TEST (LoadMidiCommand, AFailedLoadChangesNothing)
+{
+    CommandFixture f;
+    auto& e = *f.editor;
+    auto& kept = Access::addClip (e, 2, 0, 4);
+    Access::setSelectedClip (e, &kept);
+    e.writeStateToProcessor();
+    const auto stateBefore = f.processor.getSavedState();
+
+    using namespace MidiBytes;
+    const auto noNotes = writeFile (f.folder.getFile(), "quiet.mid", file (0, 480, { track ({ { 0, 0xb0, 7, 100 } }) }));
+    e.loadMidiFromFile (noNotes);
+
+    EXPECT_EQ (Access::clips (e).size(), 1u);
+    EXPECT_EQ (e.getSelectedClip(), &kept);
+    EXPECT_EQ (f.processor.getSavedState(), stateBefore);
+    ASSERT_EQ (f.messages.size(), 1u);
+    EXPECT_EQ (f.messages[0].icon, juce::MessageBoxIconType::WarningIcon);
+    EXPECT_EQ (f.messages[0].title, "Load Failed");
+    EXPECT_EQ (f.messages[0].text, "Failed to load MIDI file: quiet.mid");
+
+    // A cancelled dialog or a folder: nothing, silently.
+    e.loadMidiFromFile (juce::File());
+    e.loadMidiFromFile (f.folder.getFile());
+    EXPECT_EQ (f.messages.size(), 1u);
+}
+
+TEST (LoadMidiCommand, ALongFileRunsPastTheTimeline)
+{
+    CommandFixture f;
+    using namespace MidiBytes;
+    const auto midi = writeFile (f.folder.getFile(), "long.mid", file (0, 480, { track ({ { 0, 0x90, 60, 100 }, { 480 * 200, 0x80, 60, 0 } }) }));
+    f.editor->loadMidiFromFile (midi);
+    ASSERT_EQ (Access::clips (*f.editor).size(), 1u);
+    EXPECT_EQ (Access::clips (*f.editor)[0]->lengthQ, 200);
+}
+
+TEST (LoadMidiCommand, AnOpenPianoRollOfAReplacedClipCloses)
+{
+    CommandFixture f;
+    auto& e = *f.editor;
+    auto& clip = Access::addClip (e, 1, 0, 4);
+    e.openPianoRoll (&clip);
+
+    using namespace MidiBytes;
+    e.loadMidiFromFile (writeFile (f.folder.getFile(), "a.mid", file (0, 480, { track ({ { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }) })));
+    EXPECT_FALSE (e.getPianoRoll()->isVisible());
+    EXPECT_EQ (e.getPianoRoll()->getClip(), nullptr);
+    e.getPianoRoll()->close(); // safe: there is no clip to write into
+}
+
+TEST (MidiCommands, ACompletionAfterTheEditorClosedDoesNothing)
+{
+    auto f = std::make_unique<CommandFixture>();
+    Access::addClip (*f->editor, 1, 0, 4, { { 60, 0, 960, 100 } });
+    click (Access::saveMidiButton (*f->editor));
+    click (Access::loadMidiButton (*f->editor));
+    ASSERT_EQ (f->launched.size(), 2u);
+
+    auto launched = f->launched;
+    auto& messages = f->messages;
+    f->editor.reset(); // the host closed the window while the dialogs were open
+
+    for (auto& l : launched)
+        l.completion (*l.chooser);
+    EXPECT_TRUE (messages.empty());
+}
