@@ -1,0 +1,159 @@
+#include "midifile/MidiFileReader.h"
+#include "midifile/MidiFileWriter.h"
+
+#include <benchmark/benchmark.h>
+
+namespace
+{
+    juce::MemoryBlock largestCorpusFile()
+    {
+        juce::File largest;
+        for (const auto& f : juce::File (CARVOLIN_MIDI_CORPUS_DIR).findChildFiles (juce::File::findFiles, true, "*.mid"))
+            if (f.getSize() > largest.getSize())
+                largest = f;
+
+        juce::MemoryBlock data;
+        largest.loadFileAsData (data);
+        return data;
+    }
+
+    /** A format-0 file of n events: 64 notes sounding at once, each released 64
+        events after it starts, across all keys (long sustained notes).
+    */
+    juce::MemoryBlock sustainedNotes (int numEvents)
+    {
+        juce::MemoryOutputStream track;
+        for (int i = 0; i < numEvents; ++i)
+        {
+            track.writeByte (1); // delta
+            if (i % 2 == 0)
+            {
+                track.writeByte ((char) 0x90);
+                track.writeByte ((char) ((i / 2) % 128));
+                track.writeByte (100);
+            }
+            else
+            {
+                track.writeByte ((char) 0x80);
+                track.writeByte ((char) (((i / 2) + 128 - 64) % 128));
+                track.writeByte (0);
+            }
+        }
+        track.write ("\0\xff\x2f\0", 4);
+
+        juce::MemoryOutputStream file;
+        file.write ("MThd\0\0\0\6\0\0\0\1\1\xe0", 14);
+        file.write ("MTrk", 4);
+        file.writeIntBigEndian ((int) track.getDataSize());
+        file.write (track.getData(), track.getDataSize());
+        return file.getMemoryBlock();
+    }
+
+    void readWithJuceOnly (benchmark::State& state, const juce::MemoryBlock& data)
+    {
+        for (auto _ : state)
+        {
+            juce::MidiFile file;
+            juce::MemoryInputStream in (data, false);
+            benchmark::DoNotOptimize (file.readFrom (in));
+        }
+        state.SetBytesProcessed ((int64_t) state.iterations() * (int64_t) data.getSize());
+    }
+
+    void readWithCarvolin (benchmark::State& state, const juce::MemoryBlock& data)
+    {
+        for (auto _ : state)
+        {
+            auto parsed = MidiFileReader::parse (data.getData(), data.getSize());
+            auto clip = MidiFileReader::collectNotes (parsed->tracks, MidiFileReader::ticksPerQuarter (parsed->timeFormat));
+            benchmark::DoNotOptimize (clip);
+        }
+        state.SetBytesProcessed ((int64_t) state.iterations() * (int64_t) data.getSize());
+    }
+
+    // The baseline for the reader: juce::MidiFile::readFrom alone on the same bytes.
+    void corpusLargestJuceReadFrom (benchmark::State& state) { readWithJuceOnly (state, largestCorpusFile()); }
+    void corpusLargestReadMidiFile (benchmark::State& state) { readWithCarvolin (state, largestCorpusFile()); }
+    BENCHMARK (corpusLargestJuceReadFrom)->Unit (benchmark::kMillisecond);
+    BENCHMARK (corpusLargestReadMidiFile)->Unit (benchmark::kMillisecond);
+
+    void syntheticJuceReadFrom (benchmark::State& state)
+    {
+        readWithJuceOnly (state, sustainedNotes ((int) state.range (0)));
+        state.counters["ns/event"] = benchmark::Counter ((double) state.range (0), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    }
+
+    void syntheticReadMidiFile (benchmark::State& state)
+    {
+        readWithCarvolin (state, sustainedNotes ((int) state.range (0)));
+        state.counters["ns/event"] = benchmark::Counter ((double) state.range (0), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    }
+    BENCHMARK (syntheticJuceReadFrom)->Arg (1 << 20)->Arg (2 << 20)->Arg (4 << 20)->Unit (benchmark::kMillisecond)->Iterations (2);
+    BENCHMARK (syntheticReadMidiFile)->Arg (1 << 20)->Arg (2 << 20)->Arg (4 << 20)->Unit (benchmark::kMillisecond)->Iterations (2);
+
+    /** The note-off search on a track where no note-on is ever released: the
+        search as first worded rescans the rest of the track for each of them.
+    */
+    juce::MidiMessageSequence unreleasedNotes (int numEvents)
+    {
+        juce::MidiMessageSequence seq;
+        for (int i = 0; i < numEvents; ++i)
+            seq.addEvent (juce::MidiMessage::noteOn (1 + (i / 128) % 16, i % 128, (juce::uint8) 100), i);
+        return seq;
+    }
+
+    void noteOffSearchLinear (benchmark::State& state)
+    {
+        const auto seq = unreleasedNotes ((int) state.range (0));
+        for (auto _ : state)
+            benchmark::DoNotOptimize (MidiFileReader::nextNoteOffOfKey (seq));
+        state.SetComplexityN (state.range (0));
+    }
+    BENCHMARK (noteOffSearchLinear)->RangeMultiplier (4)->Range (1 << 10, 1 << 16)->Complexity();
+
+    void noteOffSearchRescanning (benchmark::State& state)
+    {
+        const auto seq = unreleasedNotes ((int) state.range (0));
+        for (auto _ : state)
+        {
+            int found = 0;
+            for (int i = 0; i < seq.getNumEvents(); ++i)
+            {
+                const auto key = seq.getEventPointer (i)->message.getNoteNumber();
+                for (int j = i + 1; j < seq.getNumEvents(); ++j)
+                    if (seq.getEventPointer (j)->message.isNoteOff() && seq.getEventPointer (j)->message.getNoteNumber() == key)
+                    {
+                        ++found;
+                        break;
+                    }
+            }
+            benchmark::DoNotOptimize (found);
+        }
+        state.SetComplexityN (state.range (0));
+    }
+    BENCHMARK (noteOffSearchRescanning)->RangeMultiplier (4)->Range (1 << 10, 1 << 14)->Complexity();
+
+    //==============================================================================
+    /** 100,000 notes in 1,000 clips created in reverse time order. */
+    void writeReverseOrderClips (benchmark::State& state)
+    {
+        std::vector<ClipData> clips;
+        for (int c = 999; c >= 0; --c)
+        {
+            ClipData clip { 1 + c % 16, c * 4, 4, {} };
+            for (int n = 0; n < 100; ++n)
+                clip.notes.push_back ({ 36 + n % 48, (99 - n) * 38, 120, 100 });
+            clips.push_back (std::move (clip));
+        }
+
+        std::vector<const ClipData*> pointers;
+        for (auto& c : clips)
+            pointers.push_back (&c);
+
+        juce::TemporaryFile target (".mid");
+        for (auto _ : state)
+            benchmark::DoNotOptimize (writeMidiFile (target.getFile(), pointers));
+        state.counters["notes"] = 100000;
+    }
+    BENCHMARK (writeReverseOrderClips)->Unit (benchmark::kMillisecond);
+} // namespace
