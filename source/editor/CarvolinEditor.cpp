@@ -569,15 +569,44 @@ void CarvolinEditor::closePianoRollIfEditing (const ScoreComponent* clip)
         pianoRoll->setVisible (false);
 }
 
-juce::String CarvolinEditor::exportClipToTempFile (ScoreComponent*)
+juce::String CarvolinEditor::exportClipToTempFile (ScoreComponent* clip)
 {
-    return {};
+    if (clip == nullptr)
+        return {};
+
+    const auto file = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                          .getChildFile ("VST_Clip_" + juce::String (clip->track) + "_" + juce::String (clip->startQ) + "_"
+                                         + juce::String (juce::Time::currentTimeMillis()) + ".mid");
+    if (file.existsAsFile())
+        file.deleteFile();
+
+    const auto bytes = MidiFileWriter::clipFileBytes (*clip);
+    if (bytes.isEmpty())
+        return {};
+
+    {
+        juce::FileOutputStream out (file, 16384);
+        if (! out.openedOk())
+            return {};
+
+        out.write (bytes.getData(), bytes.getSize());
+    }
+
+    return file.existsAsFile() && file.getSize() > 0 ? file.getFullPathName() : juce::String();
 }
 
 //==============================================================================
-bool CarvolinEditor::isInterestedInFileDrag (const juce::StringArray&)
+namespace
 {
-    return false;
+    bool isMidiFilePath (const juce::String& path)
+    {
+        return path.endsWithIgnoreCase (".mid") || path.endsWithIgnoreCase (".midi");
+    }
+} // namespace
+
+bool CarvolinEditor::isInterestedInFileDrag (const juce::StringArray& files)
+{
+    return std::any_of (files.begin(), files.end(), isMidiFilePath);
 }
 
 void CarvolinEditor::fileDragEnter (const juce::StringArray&, int x, int y)
@@ -625,9 +654,48 @@ void CarvolinEditor::updateFileDragHover (int x, int y)
     repaint();
 }
 
-void CarvolinEditor::filesDropped (const juce::StringArray&, int, int)
+void CarvolinEditor::filesDropped (const juce::StringArray& files, int, int)
 {
     fileDragHover = false;
+
+    // The clip goes where the last drag move showed its preview.
+    if (hoverTrackIndex < 0 || hoverQuarter < 0)
+    {
+        repaint();
+        return;
+    }
+
+    for (const auto& path : files)
+    {
+        if (! isMidiFilePath (path) || ! juce::File::isAbsolutePath (path) || ! juce::File (path).existsAsFile())
+            continue;
+
+        std::vector<ImportedClip> imported;
+        if (! readMidiFile (juce::File (path), imported) || imported.empty())
+            continue;
+
+        auto& first = imported.front();
+        auto length = juce::jmax (1, first.lengthQ);
+        if (hoverQuarter + length > Arrangement::timelineQuarters)
+            length = Arrangement::timelineQuarters - hoverQuarter;
+
+        if (wouldOverlap (hoverTrackIndex + 1, hoverQuarter, length, nullptr))
+        {
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Overlap Detected",
+                                 "Cannot place MIDI clip here - overlaps with existing clip.");
+            repaint();
+            return;
+        }
+
+        // Notes reaching past the clip's end stay in it, unchanged.
+        auto& clip = addClip ({ hoverTrackIndex + 1, hoverQuarter, length, std::move (first.notes) });
+        clip.onDoubleClick = nullptr;
+        selectedClip = &clip;
+        layOutAndRepaint();
+        writeStateToProcessor();
+        break;
+    }
+
     hoverTrackIndex = -1;
     hoverQuarter = -1;
     repaint();

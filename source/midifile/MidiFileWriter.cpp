@@ -76,6 +76,22 @@ namespace MidiFileWriter
         return out.getMemoryBlock();
     }
 
+    juce::MemoryBlock clipFileBytes (const ClipData& clip)
+    {
+        juce::int64 lastEnd = 0;
+        for (const auto& note : clip.notes)
+            lastEnd = juce::jmax (lastEnd, juce::int64 { note.startTick } + note.lengthTicks);
+
+        if (lastEnd <= 0)
+            return {};
+
+        juce::MidiMessageSequence sequence;
+        insertInOrder (sequence, noteEvents ({ &clip }, true, 1));
+        matchNotes (sequence);
+        addEndOfTrack (sequence, lastEnd + 1);
+        return fileBytes (sequence);
+    }
+
     bool replaceFileWith (const juce::File& target, const juce::MemoryBlock& bytes)
     {
         juce::TemporaryFile temporary (target);

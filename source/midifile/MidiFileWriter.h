@@ -42,6 +42,12 @@ namespace MidiFileWriter
     /** The bytes of a format-1 file at 960 ticks per quarter note holding one track. */
     juce::MemoryBlock fileBytes (const juce::MidiMessageSequence& track);
 
+    /** The file a clip is dragged out of the window as: its notes alone on MIDI
+        channel 1, times relative to the clip, no tempo event, the end of track
+        one tick after the last note end. Empty when no note ends after tick 0.
+    */
+    juce::MemoryBlock clipFileBytes (const ClipData& clip);
+
     /** Writes bytes to target through a temporary file beside it that then
         replaces the target, so a failed write never destroys an existing file.
     */

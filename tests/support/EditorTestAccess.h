@@ -41,6 +41,10 @@ struct CarvolinEditorTestAccess
     static auto& saveMidiButton (CarvolinEditor& e) { return e.saveMidiButton; }
     static auto& loadMidiButton (CarvolinEditor& e) { return e.loadMidiButton; }
     static void setSelectedClip (CarvolinEditor& e, ScoreComponent* clip) { e.selectedClip = clip; }
+    static int hoverTrackIndex (CarvolinEditor& e) { return e.hoverTrackIndex; }
+    static int hoverQuarter (CarvolinEditor& e) { return e.hoverQuarter; }
+    static juce::Rectangle<int> hoverRect (CarvolinEditor& e) { return e.hoverRect; }
+    static bool fileDragHover (CarvolinEditor& e) { return e.fileDragHover; }
 
     /** Adds a clip the way a restored one is added, and lays the editor out. */
     static ScoreComponent& addClip (CarvolinEditor& e, int track, int startQ, int lengthQ, std::vector<ClipNote> notes = {})
