@@ -19,7 +19,7 @@ export HOME=$(mktemp -d)
 export E2E_LOG="$out/app.log"
 work=$(mktemp -d)
 pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; e2e_stop_screen; rm -rf "$HOME" "$work"' EXIT
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; e2e_stop_screen; rm -rf "$HOME" "$work"' EXIT
 e2e_start_screen
 e2e_start_app "$app"
 shot() { import -window root "$out/$1.png"; }
