@@ -158,6 +158,7 @@ private:
     juce::Point<int> toLanes (juce::Point<int> editorPosition) const noexcept;
     void replaceClips (std::vector<ClipData> newClips);
     std::vector<const ClipData*> clipData() const;
+    void launchMidiFileChooser (const juce::String& title, int chooserFlags, void (CarvolinEditor::*completion) (const juce::FileChooser&));
 
     //==============================================================================
     std::vector<std::unique_ptr<ScoreComponent>> clips;

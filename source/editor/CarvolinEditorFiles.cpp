@@ -1,0 +1,244 @@
+#include "editor/CarvolinEditor.h"
+
+#include "midifile/MidiFileReader.h"
+#include "midifile/MidiFileWriter.h"
+
+#include <algorithm>
+
+// Files in and out of the editor: file drag and drop, and the Save MIDI and Load MIDI commands.
+
+//==============================================================================
+namespace
+{
+    bool isMidiFilePath (const juce::String& path)
+    {
+        return path.endsWithIgnoreCase (".mid") || path.endsWithIgnoreCase (".midi");
+    }
+} // namespace
+
+bool CarvolinEditor::isInterestedInFileDrag (const juce::StringArray& files)
+{
+    return std::any_of (files.begin(), files.end(), isMidiFilePath);
+}
+
+void CarvolinEditor::fileDragEnter (const juce::StringArray&, int x, int y)
+{
+    fileDragHover = true;
+    updateFileDragHover (x, y);
+}
+
+void CarvolinEditor::fileDragMove (const juce::StringArray&, int x, int y)
+{
+    updateFileDragHover (x, y);
+}
+
+void CarvolinEditor::fileDragExit (const juce::StringArray&)
+{
+    fileDragHover = false;
+    hoverTrackIndex = -1;
+    hoverQuarter = -1;
+    repaint();
+}
+
+void CarvolinEditor::updateFileDragHover (int x, int y)
+{
+    namespace geo = ArrangementGeometry;
+
+    if (! arrangementArea.contains (x, y))
+    {
+        hoverQuarter = -1;
+        hoverTrackIndex = -1;
+        repaint();
+        return;
+    }
+
+    const auto view = getView();
+    const auto lane = juce::jlimit (0, static_cast<int> (tracks.size()) - 1, geo::laneAtY (y));
+    auto q = juce::jlimit (0, Arrangement::timelineQuarters - 1, geo::xToQuarter (x, view));
+    q = snapToGrid (q * Arrangement::ticksPerQuarter) / Arrangement::ticksPerQuarter;
+
+    hoverTrackIndex = lane;
+    hoverQuarter = q;
+    hoverRect = { arrangementArea.getX() + geo::quarterToX (q, view),
+                  arrangementArea.getY() + lane * geo::laneHeight + geo::clipTopInset,
+                  geo::spanWidth (q, Arrangement::quartersPerBar, view),
+                  geo::clipHeight };
+    repaint();
+}
+
+void CarvolinEditor::filesDropped (const juce::StringArray& files, int, int)
+{
+    fileDragHover = false;
+
+    // The clip goes where the last drag move showed its preview.
+    if (hoverTrackIndex < 0 || hoverQuarter < 0)
+    {
+        repaint();
+        return;
+    }
+
+    for (const auto& path : files)
+    {
+        if (! isMidiFilePath (path) || ! juce::File::isAbsolutePath (path) || ! juce::File (path).existsAsFile())
+            continue;
+
+        std::vector<ImportedClip> imported;
+        if (! readMidiFile (juce::File (path), imported) || imported.empty())
+            continue;
+
+        auto& first = imported.front();
+        auto length = juce::jmax (1, first.lengthQ);
+        if (hoverQuarter + length > Arrangement::timelineQuarters)
+            length = Arrangement::timelineQuarters - hoverQuarter;
+
+        if (wouldOverlap (hoverTrackIndex + 1, hoverQuarter, length, nullptr))
+        {
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Overlap Detected",
+                                 "Cannot place MIDI clip here - overlaps with existing clip.");
+            repaint();
+            return;
+        }
+
+        // Notes reaching past the clip's end stay in it, unchanged.
+        auto& clip = addClip ({ hoverTrackIndex + 1, hoverQuarter, length, std::move (first.notes) });
+        clip.onDoubleClick = nullptr;
+        selectedClip = &clip;
+        layOutAndRepaint();
+        writeStateToProcessor();
+        break;
+    }
+
+    hoverTrackIndex = -1;
+    hoverQuarter = -1;
+    repaint();
+}
+
+
+//==============================================================================
+juce::String CarvolinEditor::exportClipToTempFile (ScoreComponent* clip)
+{
+    if (clip == nullptr)
+        return {};
+
+    const auto file = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                          .getChildFile ("VST_Clip_" + juce::String (clip->track) + "_" + juce::String (clip->startQ) + "_"
+                                         + juce::String (juce::Time::currentTimeMillis()) + ".mid");
+    if (file.existsAsFile())
+        file.deleteFile();
+
+    const auto bytes = MidiFileWriter::clipFileBytes (*clip);
+    if (bytes.isEmpty())
+        return {};
+
+    {
+        juce::FileOutputStream out (file, 16384);
+        if (! out.openedOk())
+            return {};
+
+        out.write (bytes.getData(), bytes.getSize());
+    }
+
+    return file.existsAsFile() && file.getSize() > 0 ? file.getFullPathName() : juce::String();
+}
+
+
+//==============================================================================
+std::vector<const ClipData*> CarvolinEditor::clipData() const
+{
+    std::vector<const ClipData*> data;
+    data.reserve (clips.size());
+    for (const auto& clip : clips)
+        data.push_back (clip.get());
+    return data;
+}
+
+void CarvolinEditor::saveMidi()
+{
+    if (clips.empty())
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "No Clips",
+                             "There are no clips to export. Create some clips with notes first!");
+        return;
+    }
+
+    // The dialog asks before replacing an existing file; once the user agreed, the file is written.
+    launchMidiFileChooser ("Save MIDI File",
+                           juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
+                               | juce::FileBrowserComponent::warnAboutOverwriting,
+                           &CarvolinEditor::saveMidiToChosenFile);
+}
+
+void CarvolinEditor::launchMidiFileChooser (const juce::String& title, int chooserFlags, void (CarvolinEditor::*completion) (const juce::FileChooser&))
+{
+    auto chooser = std::make_shared<juce::FileChooser> (title, juce::File::getSpecialLocation (juce::File::userDocumentsDirectory), "*.mid");
+
+    // The host may close the editor while the dialog is open: then the completion does nothing.
+    dialogs.launchChooser (chooser, chooserFlags, [safeThis = SafePointer<CarvolinEditor> (this), completion] (const juce::FileChooser& fc) {
+        if (auto* editor = safeThis.getComponent())
+            (editor->*completion) (fc);
+    });
+}
+
+void CarvolinEditor::saveMidiToChosenFile (const juce::FileChooser& chooser)
+{
+    saveMidiToFile (chooser.getResult());
+}
+
+void CarvolinEditor::saveMidiToFile (const juce::File& chosen)
+{
+    // A cancelled dialog gives no file; a folder or a missing folder is no target.
+    if (chosen == juce::File() || chosen.isDirectory() || ! chosen.getParentDirectory().isDirectory())
+        return;
+
+    const auto target = chosen.getFileExtension() == ".mid" ? chosen : chosen.withFileExtension (".mid");
+
+    if (writeMidiFile (target, clipData()))
+        dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "MIDI Saved", "Successfully saved to:\n" + target.getFullPathName());
+    else
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Save Failed", "Failed to save MIDI file.");
+}
+
+void CarvolinEditor::loadMidi()
+{
+    launchMidiFileChooser ("Load MIDI File",
+                           juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
+                           &CarvolinEditor::loadMidiFromChosenFile);
+}
+
+void CarvolinEditor::loadMidiFromChosenFile (const juce::FileChooser& chooser)
+{
+    loadMidiFromFile (chooser.getResult());
+}
+
+void CarvolinEditor::loadMidiFromFile (const juce::File& chosen)
+{
+    if (chosen == juce::File() || ! chosen.existsAsFile())
+        return;
+
+    std::vector<ImportedClip> imported;
+    if (! readMidiFile (chosen, imported))
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Load Failed", "Failed to load MIDI file: " + chosen.getFileName());
+        return;
+    }
+
+    replaceClips (std::move (imported));
+    writeStateToProcessor();
+    layOutAndRepaint();
+    dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "MIDI Loaded", "Successfully loaded: " + chosen.getFileName());
+}
+
+void CarvolinEditor::replaceClips (std::vector<ClipData> newClips)
+{
+    for (const auto& clip : clips)
+        closePianoRollIfEditing (clip.get());
+
+    selectedClip = nullptr;
+    resizingClip = nullptr;
+    isResizing = false;
+    isMoving = false;
+    clips.clear();
+
+    for (auto& data : newClips)
+        addClip (std::move (data));
+}
