@@ -5,17 +5,32 @@
 BUILD_DIR  ?= build
 BUILD_TYPE ?= Release
 CMAKE_ARGS ?=
+SANITIZER_BUILD_DIR ?= build-sanitizers
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
 STANDALONE := $(BUILD_DIR)/Carvolin_artefacts/$(BUILD_TYPE)/Standalone/Carvolin
 
-.PHONY: run test deps configure build bench clean
+.PHONY: run test test-sanitizers fuzz deps configure build bench clean
 
 run: configure
 	cmake --build $(BUILD_DIR) --target Carvolin_Standalone
 	"$(STANDALONE)"
 
+# Every test, then every test again built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, then each fuzz target for FUZZ_SECONDS.
 test: build
 	scripts/run-tests.sh "$(BUILD_DIR)"
+	$(MAKE) test-sanitizers
+	$(MAKE) fuzz
+
+test-sanitizers: deps
+	cmake -S . -B $(SANITIZER_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARVOLIN_SANITIZERS=ON -DCARVOLIN_BUILD_BENCHMARKS=OFF $(CMAKE_ARGS)
+	cmake --build $(SANITIZER_BUILD_DIR)
+	scripts/run-tests.sh "$(SANITIZER_BUILD_DIR)"
+
+fuzz: deps
+	scripts/run-fuzzers.sh $(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)
 
 bench: configure
 	cmake --build $(BUILD_DIR) --target CarvolinBenchmarks
@@ -31,4 +46,4 @@ deps:
 	scripts/install-deps.sh
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZER_BUILD_DIR) $(FUZZ_BUILD_DIR)

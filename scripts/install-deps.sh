@@ -6,12 +6,13 @@ set -euo pipefail
 
 required=(
     build-essential cmake ninja-build pkg-config git
+    clang libclang-rt-dev
     libgtest-dev libbenchmark-dev
     libasound2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev
     fonts-dejavu-core
     xvfb xauth x11-utils xdotool imagemagick
-    python3 python3-mido midicsv lilv-utils
+    python3 python3-mido midicsv lilv-utils serdi
 )
 
 # JUCE itself: Debian's package where there is one; otherwise CMake fetches it.

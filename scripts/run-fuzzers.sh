@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each one for a while.
+#
+#   scripts/run-fuzzers.sh [SECONDS_PER_TARGET] [BUILD_FOLDER]
+#
+# Seeds: the MIDI files in ../shared/midi-corpus (when present) and the state
+# blobs and documents in tests/fuzz/seeds. Every input kept in
+# tests/fuzz/regressions/<target>/ is run first: each one crashed once.
+# New crashes are written to BUILD_FOLDER/findings/<target>/.
+set -euo pipefail
+seconds=${1:-60}
+build=${2:-build-fuzz}
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DCARVOLIN_FUZZ=ON -DCARVOLIN_BUILD_TESTS=OFF -DCARVOLIN_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build "$build" --target CarvolinFuzzMidiReader CarvolinFuzzStateBlob CarvolinFuzzStateDocument
+
+corpus_dir=$root/../shared/midi-corpus
+status=0
+for target in MidiReader StateBlob StateDocument; do
+    work=$build/corpus/$target
+    findings=$build/findings/$target
+    mkdir -p "$work" "$findings"
+    case $target in
+        MidiReader) [ -d "$corpus_dir" ] && find "$corpus_dir" -type f -exec cp -n {} "$work/" \; ;;
+        StateBlob) cp -n tests/fuzz/seeds/state/* "$work/" ;;
+        StateDocument) cp -n tests/fuzz/seeds/document/* "$work/" ;;
+    esac
+
+    run=("$build/tests/fuzz/CarvolinFuzz$target")
+    regressions=tests/fuzz/regressions/$target
+    if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
+        echo "== $target: regression inputs"
+        scripts/run-with-display.sh "${run[@]}" "$regressions"/* || status=1
+    fi
+
+    echo "== $target: fuzzing for $seconds s"
+    scripts/run-with-display.sh "${run[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
+        -artifact_prefix="$findings/" -print_final_stats=1 "$work" 2>"$build/$target.log" || status=1
+    tail -n 12 "$build/$target.log" | grep -E "stat::number_of_executed_units|stat::peak_rss|Done|ERROR|SUMMARY" || true
+done
+
+if [ $status -ne 0 ]; then
+    echo "run-fuzzers: a target found a failing input; see $build/findings and $build/*.log" >&2
+fi
+exit $status

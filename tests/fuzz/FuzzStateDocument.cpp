@@ -1,0 +1,30 @@
+// libFuzzer target: restoring clips from an arbitrary state document, and
+// writing them back.
+
+#include "model/StateDocument.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
+{
+    const auto text = juce::String::fromUTF8 (reinterpret_cast<const char*> (data), static_cast<int> (size));
+    const auto document = juce::parseXML (text);
+    const auto clips = StateDocument::readClips (document.get());
+
+    // Written and read again, the clips are the same.
+    auto written = StateDocument::createRoot ("/folder");
+    for (const auto& clip : clips)
+        StateDocument::appendClip (*written, clip);
+
+    const auto reread = StateDocument::readClips (written.get());
+    if (reread.size() != clips.size())
+        __builtin_trap();
+
+    for (size_t i = 0; i < clips.size(); ++i)
+        if (reread[i].track != clips[i].track || reread[i].startQ != clips[i].startQ || reread[i].lengthQ != clips[i].lengthQ
+            || reread[i].notes != clips[i].notes)
+            __builtin_trap();
+
+    return 0;
+}
