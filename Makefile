@@ -6,7 +6,6 @@ BUILD_DIR  ?= build
 BUILD_TYPE ?= Release
 CMAKE_ARGS ?=
 SANITIZER_BUILD_DIR ?= build-sanitizers
-FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
 STANDALONE := $(BUILD_DIR)/Carvolin_artefacts/$(BUILD_TYPE)/Standalone/Carvolin
@@ -24,13 +23,15 @@ test: build
 	$(MAKE) test-sanitizers
 	$(MAKE) fuzz
 
+# One clang build serves both: everything with ASan and UBSan, plus the fuzz targets.
 test-sanitizers: deps
-	cmake -S . -B $(SANITIZER_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARVOLIN_SANITIZERS=ON -DCARVOLIN_BUILD_BENCHMARKS=OFF $(CMAKE_ARGS)
+	CC=clang CXX=clang++ cmake -S . -B $(SANITIZER_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	    -DCARVOLIN_SANITIZERS=ON -DCARVOLIN_FUZZ=ON -DCARVOLIN_BUILD_BENCHMARKS=OFF -DCARVOLIN_BUILD_HOST_TESTS=OFF $(CMAKE_ARGS)
 	cmake --build $(SANITIZER_BUILD_DIR)
 	scripts/run-tests.sh "$(SANITIZER_BUILD_DIR)"
 
 fuzz: deps
-	scripts/run-fuzzers.sh $(FUZZ_SECONDS) $(FUZZ_BUILD_DIR)
+	scripts/run-fuzzers.sh $(FUZZ_SECONDS) $(SANITIZER_BUILD_DIR)
 
 bench: configure
 	cmake --build $(BUILD_DIR) --target CarvolinBenchmarks
@@ -46,4 +47,4 @@ deps:
 	scripts/install-deps.sh
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZER_BUILD_DIR) $(FUZZ_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZER_BUILD_DIR)

@@ -9,12 +9,15 @@
 # New crashes are written to BUILD_FOLDER/findings/<target>/.
 set -euo pipefail
 seconds=${1:-60}
-build=${2:-build-fuzz}
+build=${2:-build-sanitizers}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-      -DCARVOLIN_FUZZ=ON -DCARVOLIN_BUILD_TESTS=OFF -DCARVOLIN_BUILD_BENCHMARKS=OFF >/dev/null
+# A build folder made by "make test-sanitizers" is used as it is.
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARVOLIN_FUZZ=ON \
+        -DCARVOLIN_BUILD_TESTS=OFF -DCARVOLIN_BUILD_BENCHMARKS=OFF -DCARVOLIN_BUILD_HOST_TESTS=OFF >/dev/null
+fi
 cmake --build "$build" --target CarvolinFuzzMidiReader CarvolinFuzzStateBlob CarvolinFuzzStateDocument
 
 corpus_dir=$root/../shared/midi-corpus
