@@ -6,7 +6,7 @@ BUILD_DIR  ?= build
 BUILD_TYPE ?= Release
 CMAKE_ARGS ?=
 SANITIZER_BUILD_DIR ?= build-sanitizers
-FUZZ_SECONDS ?= 60
+FUZZ_SECONDS ?= 45
 
 STANDALONE := $(BUILD_DIR)/Carvolin_artefacts/$(BUILD_TYPE)/Standalone/Carvolin
 
@@ -24,11 +24,12 @@ test: build
 	$(MAKE) fuzz
 
 # One clang build serves both: everything with ASan and UBSan, plus the fuzz targets.
+# The scripts that drive the standalone app by pointer timing run in the normal build only.
 test-sanitizers: deps
 	CC=clang CXX=clang++ cmake -S . -B $(SANITIZER_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	    -DCARVOLIN_SANITIZERS=ON -DCARVOLIN_FUZZ=ON -DCARVOLIN_BUILD_BENCHMARKS=OFF -DCARVOLIN_BUILD_HOST_TESTS=OFF $(CMAKE_ARGS)
 	cmake --build $(SANITIZER_BUILD_DIR)
-	scripts/run-tests.sh "$(SANITIZER_BUILD_DIR)"
+	scripts/run-tests.sh "$(SANITIZER_BUILD_DIR)" -E "^Standalone\\."
 
 fuzz: deps
 	scripts/run-fuzzers.sh $(FUZZ_SECONDS) $(SANITIZER_BUILD_DIR)

@@ -1,6 +1,7 @@
 #include "model/StateDocument.h"
 
 #include <limits>
+#include <string_view>
 
 namespace StateDocument
 {
@@ -79,6 +80,81 @@ namespace StateDocument
         }
 
         return clips;
+    }
+
+    bool isValidUtf8 (const void* bytes, size_t size) noexcept
+    {
+        const auto* p = static_cast<const juce::uint8*> (bytes);
+        const auto* end = p + size;
+
+        while (p < end)
+        {
+            const auto lead = *p++;
+            if (lead < 0x80)
+                continue;
+
+            int extra = 0;
+            juce::uint32 value = 0;
+            if ((lead & 0xe0) == 0xc0)      { extra = 1; value = lead & 0x1fu; }
+            else if ((lead & 0xf0) == 0xe0) { extra = 2; value = lead & 0x0fu; }
+            else if ((lead & 0xf8) == 0xf0) { extra = 3; value = lead & 0x07u; }
+            else                            return false;
+
+            if (end - p < extra)
+                return false;
+
+            for (int i = 0; i < extra; ++i)
+            {
+                if ((p[i] & 0xc0) != 0x80)
+                    return false;
+                value = (value << 6) | (p[i] & 0x3fu);
+            }
+
+            // Overlong forms, surrogates and values beyond Unicode.
+            constexpr juce::uint32 smallest[] = { 0, 0x80, 0x800, 0x10000 };
+            if (value < smallest[extra] || value > 0x10ffff || (value >= 0xd800 && value <= 0xdfff))
+                return false;
+
+            p += extra;
+        }
+
+        return true;
+    }
+
+    bool isPlainDocumentText (const char* text, size_t size) noexcept
+    {
+        std::string_view view (text, size);
+        view = view.substr (0, view.find ('\0'));
+
+        const auto firstNonBlank = view.find_first_not_of (" \t\r\n");
+        if (firstNonBlank != std::string_view::npos && view.substr (firstNonBlank, 5) == "<?xml")
+        {
+            const auto declarationEnd = view.find ("?>", firstNonBlank);
+            if (declarationEnd == std::string_view::npos)
+                return false;
+            view.remove_prefix (declarationEnd + 2);
+        }
+
+        return view.find ("<?") == std::string_view::npos && view.find ("<!") == std::string_view::npos;
+    }
+
+    std::unique_ptr<juce::XmlElement> decodeBlob (const void* data, int size)
+    {
+        constexpr juce::uint32 magic = 0x21324356; // "VC2!"
+
+        if (data == nullptr || size <= 8 || juce::ByteOrder::littleEndianInt (data) != magic)
+            return {};
+
+        const auto length = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
+        if (length <= 0)
+            return {};
+
+        const auto* text = static_cast<const char*> (data) + 8;
+        const auto textSize = juce::jmin (size - 8, length);
+        if (! isValidUtf8 (text, static_cast<size_t> (textSize)) || ! isPlainDocumentText (text, static_cast<size_t> (textSize)))
+            return {};
+
+        return juce::parseXML (juce::String::fromUTF8 (text, textSize));
     }
 
     int readInt (const juce::XmlElement& element, const juce::Identifier& name, int defaultValue)

@@ -43,6 +43,25 @@ namespace StateDocument
     */
     int readInt (const juce::XmlElement& element, const juce::Identifier& name, int defaultValue);
 
+    /** True when bytes[0, size) are well-formed UTF-8: a truncated or invalid
+        sequence would make JUCE's XML parser read past the end of the text.
+    */
+    bool isValidUtf8 (const void* bytes, size_t size) noexcept;
+
+    /** True when text, after an optional leading XML declaration, holds no
+        processing instruction ("<?") and no comment, CDATA or DOCTYPE ("<!").
+        The documents we write never do, and JUCE 7's XML parser can loop
+        forever on some malformed ones.
+    */
+    bool isPlainDocumentText (const char* text, size_t size) noexcept;
+
+    /** Decodes a state blob ("VC2!", a 32-bit length, the XML text, a zero byte)
+        as juce::AudioProcessor::getXmlFromBinary does, except that text which is
+        not valid UTF-8 or not plain document text is refused: null for anything
+        that is not a document.
+    */
+    std::unique_ptr<juce::XmlElement> decodeBlob (const void* data, int size);
+
     /** The lenient integer reading of readInt, on plain text. */
     int parseLenientInt (const juce::String& text) noexcept;
 } // namespace StateDocument

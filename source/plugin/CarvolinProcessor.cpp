@@ -1,6 +1,7 @@
 #include "plugin/CarvolinProcessor.h"
 
 #include "editor/CarvolinEditor.h"
+#include "model/StateDocument.h"
 
 //==============================================================================
 CarvolinProcessor::CarvolinProcessor()
@@ -56,7 +57,9 @@ void CarvolinProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void CarvolinProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    std::shared_ptr<const juce::XmlElement> decoded = getXmlFromBinary (data, sizeInBytes);
+    // As getXmlFromBinary decodes, but text that is not valid UTF-8 is refused
+    // before JUCE's XML parser can read past its end.
+    std::shared_ptr<const juce::XmlElement> decoded = StateDocument::decodeBlob (data, sizeInBytes);
 
     const juce::ScopedLock lock (stateLock);
     savedState = decoded;

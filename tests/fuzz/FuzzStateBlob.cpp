@@ -9,7 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
-    static const juce::ScopedJuceInitialiser_GUI gui;
+    // Never destroyed: JUCE's own statics are gone by the time static objects of ours would be.
+    static const auto* gui = new juce::ScopedJuceInitialiser_GUI();
+    juce::ignoreUnused (gui);
 
     CarvolinProcessor processor;
     processor.setStateInformation (data, static_cast<int> (size));

@@ -8,6 +8,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
+    // The document reaches the parser only as valid, plain UTF-8 text (see StateDocument::decodeBlob).
+    if (! StateDocument::isValidUtf8 (data, size) || ! StateDocument::isPlainDocumentText (reinterpret_cast<const char*> (data), size))
+        return 0;
+
     const auto text = juce::String::fromUTF8 (reinterpret_cast<const char*> (data), static_cast<int> (size));
     const auto document = juce::parseXML (text);
     const auto clips = StateDocument::readClips (document.get());

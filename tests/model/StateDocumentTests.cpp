@@ -53,6 +53,51 @@ TEST (StateDocument, ReadsIntegersLeniently)
         EXPECT_EQ (StateDocument::parseLenientInt (c.text), c.expected) << '"' << c.text << '"';
 }
 
+TEST (StateDocument, AcceptsOnlyWellFormedUtf8)
+{
+    struct Case
+    {
+        std::vector<int> bytes;
+        bool valid;
+    };
+    const Case cases[] = {
+        { { 'a', 'b' }, true },
+        { {}, true },
+        { { 0xc3, 0xa9 }, true },                 // é
+        { { 0xe2, 0x82, 0xac }, true },           // €
+        { { 0xf0, 0x9f, 0x8e, 0xb9 }, true },     // a musical keyboard
+        { { 'a', 0xfc }, false },                 // a lead byte promising five more at the end
+        { { 0xe2, 0x82 }, false },                // truncated
+        { { 0x80 }, false },                      // a lone continuation byte
+        { { 0xc0, 0xaf }, false },                // overlong
+        { { 0xed, 0xa0, 0x80 }, false },          // a surrogate
+        { { 0xf4, 0x90, 0x80, 0x80 }, false },    // beyond U+10FFFF
+    };
+
+    for (const auto& c : cases)
+    {
+        std::vector<juce::uint8> bytes (c.bytes.begin(), c.bytes.end());
+        EXPECT_EQ (StateDocument::isValidUtf8 (bytes.data(), bytes.size()), c.valid) << bytes.size() << " bytes";
+    }
+}
+
+TEST (StateDocument, FuzzFindingsDecodeSafely)
+{
+    // Every input the fuzzers once crashed on, through the decoding the processor uses.
+    const auto folder = juce::File (__FILE__).getParentDirectory().getSiblingFile ("fuzz").getChildFile ("regressions");
+    int count = 0;
+    for (const auto& f : folder.findChildFiles (juce::File::findFiles, true))
+    {
+        juce::MemoryBlock data;
+        f.loadFileAsData (data);
+        CarvolinProcessor processor;
+        processor.setStateInformation (data.getData(), (int) data.getSize());
+        std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
+        ++count;
+    }
+    EXPECT_GT (count, 0);
+}
+
 TEST (StateDocument, AbsentAttributesTakeTheirDefaults)
 {
     const auto clips = StateDocument::readClips (parse ("<CarvolinState><Clip><Note/></Clip></CarvolinState>").get());

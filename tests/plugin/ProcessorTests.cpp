@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 namespace
@@ -23,6 +24,18 @@ namespace
     juce::MemoryBlock validBlob (const juce::String& xml)
     {
         return makeBlob (magic, (juce::int32) xml.getNumBytesAsUTF8(), xml);
+    }
+
+    /** A blob of text bytes taken as they are, valid UTF-8 or not. */
+    juce::MemoryBlock rawBlob (const char* text)
+    {
+        const auto length = (juce::int32) std::strlen (text);
+        juce::MemoryOutputStream out;
+        out.writeInt ((int) magic);
+        out.writeInt (length);
+        out.write (text, (size_t) length);
+        out.writeByte (0);
+        return out.getMemoryBlock();
     }
 
     void setState (CarvolinProcessor& p, const juce::MemoryBlock& blob)
@@ -153,6 +166,12 @@ TEST (ProcessorState, DecodesOrRejectsBlobs)
         { "negative length", makeBlob (magic, (juce::int32) 0x80000010, doc), false, "kept" },
         { "length beyond the data", truncated, true, "/music" },
         { "not XML", validBlob ("this is not xml"), false, "kept" },
+        // A lead byte promising five more bytes at the very end: JUCE's parser
+        // would read past the text (found by fuzzing).
+        { "invalid UTF-8", rawBlob ("<CarvolinState midiFolderPath=\"/music\xfc\"/>"), false, "kept" },
+        // A declaration inside the document sends JUCE 7's XML parser into an endless loop.
+        { "a nested declaration", validBlob (R"(<?xml version="1.0"?> <CarvolinState><Clip track="1"<?xml version="1.0"?> <Clip)"), false, "kept" },
+        { "a comment", validBlob (R"(<CarvolinState><!-- note --></CarvolinState>)"), false, "kept" },
         { "root differs in case", validBlob (R"(<carvolinstate midiFolderPath="/music"/>)"), true, "kept" },
         { "another root", validBlob (R"(<Other midiFolderPath="/music"/>)"), true, "kept" },
         { "no folder attribute", validBlob ("<CarvolinState/>"), true, "" },
