@@ -70,3 +70,21 @@ e2e_pixel() {
     local ox=$((E2E_X - E2E_WX)) oy=$((E2E_Y - E2E_WY))
     convert "$1" -format "%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.r)],%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.g)],%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.b)]" info:
 }
+
+# e2e_dialog_choose PATH: in an open file dialog of the app (JUCE's own, laid over
+# the editor), types PATH into its file name box and confirms with its
+# "Save"/"Open" button; then dismisses the message box that follows with Return.
+# SHOT, if set, is where to keep a screenshot of that message box.
+e2e_dialog_choose() {
+    sleep 1.5
+    e2e_click 560 474                 # the file name box
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$1"
+    xdotool key Return                # goes to the folder, keeps the name
+    sleep 0.5
+    e2e_click 794 512                 # "Save" or "Open"
+    sleep 1.5
+    [ -n "${SHOT:-}" ] && import -window root "$SHOT"
+    xdotool key Return
+    sleep 0.5
+}

@@ -19,7 +19,6 @@ work=$(mktemp -d)
 trap 'e2e_stop_screen; rm -rf "$HOME" "$work"' EXIT
 e2e_start_screen
 e2e_start_app "$app"
-e2e_window_shot() { import -window root "$1"; }
 
 # A clip in lane 2 (track 2) from quarter 8, with one note at its start.
 e2e_click 340 95
@@ -32,18 +31,7 @@ e2e_shot "$out/1-clip.png"
 
 # Save through the dialog: type a path into its file name box and confirm.
 e2e_click 885 25                      # "Save MIDI"
-sleep 1.5
-e2e_window_shot "$out/2-save-dialog.png"
-e2e_click 560 474                     # the dialog's file name box
-xdotool key ctrl+a
-xdotool type --delay 20 "$work/sketch"
-xdotool key Return                    # goes to the folder, keeps the name
-sleep 0.5
-e2e_click 794 512                     # the dialog's "Save"
-sleep 1.5
-e2e_window_shot "$out/3-saved-message.png"
-xdotool key Return
-sleep 0.5
+SHOT="$out/2-saved-message.png" e2e_dialog_choose "$work/sketch"
 
 [ -f "$work/sketch.mid" ] || { echo "FAIL: nothing was saved"; exit 1; }
 /usr/bin/python3 - "$work/sketch.mid" <<'PY'
@@ -64,23 +52,13 @@ PY
 
 # Load a MIDI file through the dialog.
 e2e_click 995 25                      # "Load MIDI"
-sleep 1.5
-e2e_click 560 474
-xdotool key ctrl+a
-xdotool type --delay 20 "$to_load"
-xdotool key Return
-sleep 0.5
-e2e_click 794 512                     # the dialog's "Open"
-sleep 1.5
-e2e_window_shot "$out/4-loaded-message.png"
-xdotool key Return
-sleep 0.5
-e2e_shot "$out/5-loaded.png"
+SHOT="$out/3-loaded-message.png" e2e_dialog_choose "$to_load"
+e2e_shot "$out/4-loaded.png"
 
 # One clip, on track 1 from quarter 0; lane 2 is empty now.
-lane=$(e2e_pixel "$out/5-loaded.png" 300 205)
-clip=$(e2e_pixel "$out/5-loaded.png" 212 140)
-empty=$(e2e_pixel "$out/5-loaded.png" 300 300)
+lane=$(e2e_pixel "$out/4-loaded.png" 300 205)
+clip=$(e2e_pixel "$out/4-loaded.png" 212 140)
+empty=$(e2e_pixel "$out/4-loaded.png" 300 300)
 echo "lane 2 at the old clip: $lane, lane 1 start: $clip, background: $empty"
 [ "$lane" = "$empty" ] || { echo "FAIL: the old clip is still there"; exit 1; }
 [ "$clip" != "$empty" ] || { echo "FAIL: no clip in lane 1 after loading"; exit 1; }

@@ -56,18 +56,7 @@ e2e_click 1070 27                            # "X"
 shot written-back
 
 e2e_click 885 25                             # "Save MIDI"
-sleep 1.5
-screen save-dialog
-e2e_click 560 474
-xdotool key ctrl+a
-xdotool type --delay 20 "$work/journey"
-xdotool key Return
-sleep 0.5
-e2e_click 794 512                            # the dialog's "Save"
-sleep 1.5
-screen saved
-xdotool key Return
-sleep 0.5
+step=$((step + 1)); SHOT="$out/$(printf %02d $step)-saved.png" e2e_dialog_choose "$work/journey"
 
 [ -f "$work/journey.mid" ] || fail "nothing was saved"
 cp "$work/journey.mid" "$out/journey.mid"
@@ -86,17 +75,7 @@ print("saved file: the three notes on MIDI channel 2 from quarter 20")
 PY
 
 e2e_click 995 25                             # "Load MIDI"
-sleep 1.5
-e2e_click 560 474
-xdotool key ctrl+a
-xdotool type --delay 20 "$to_load"
-xdotool key Return
-sleep 0.5
-e2e_click 794 512                            # the dialog's "Open"
-sleep 1.5
-screen loaded-message
-xdotool key Return
-sleep 0.5
+step=$((step + 1)); SHOT="$out/$(printf %02d $step)-loaded-message.png" e2e_dialog_choose "$to_load"
 shot loaded
 [ "$(e2e_pixel "$last" 212 150)" != "$background" ] || fail "no clip after loading"
 [ "$(e2e_pixel "$last" 300 360)" = "$(e2e_pixel "$last" 600 360)" ] || fail "clip B is still there after loading"
