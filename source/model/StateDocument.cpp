@@ -135,6 +135,12 @@ namespace StateDocument
             view.remove_prefix (declarationEnd + 2);
         }
 
+        // A document ends with the close of its root; text cut off in the middle
+        // of an entity or a tag makes the parser read past its end.
+        const auto lastNonBlank = view.find_last_not_of (" \t\r\n");
+        if (lastNonBlank == std::string_view::npos || view[lastNonBlank] != '>')
+            return false;
+
         return view.find ("<?") == std::string_view::npos && view.find ("<!") == std::string_view::npos;
     }
 

@@ -49,7 +49,8 @@ namespace StateDocument
     bool isValidUtf8 (const void* bytes, size_t size) noexcept;
 
     /** True when text, after an optional leading XML declaration, holds no
-        processing instruction ("<?") and no comment, CDATA or DOCTYPE ("<!").
+        processing instruction ("<?") and no comment, CDATA or DOCTYPE ("<!"),
+        and ends with ">" (blanks aside).
         The documents we write never do, and JUCE 7's XML parser can loop
         forever on some malformed ones.
     */

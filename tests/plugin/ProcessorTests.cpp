@@ -172,6 +172,7 @@ TEST (ProcessorState, DecodesOrRejectsBlobs)
         // A declaration inside the document sends JUCE 7's XML parser into an endless loop.
         { "a nested declaration", validBlob (R"(<?xml version="1.0"?> <CarvolinState><Clip track="1"<?xml version="1.0"?> <Clip)"), false, "kept" },
         { "a comment", validBlob (R"(<CarvolinState><!-- note --></CarvolinState>)"), false, "kept" },
+        { "cut off in an entity", validBlob (R"(<CarvolinState><Clip track="&#x)"), false, "kept" },
         { "root differs in case", validBlob (R"(<carvolinstate midiFolderPath="/music"/>)"), true, "kept" },
         { "another root", validBlob (R"(<Other midiFolderPath="/music"/>)"), true, "kept" },
         { "no folder attribute", validBlob ("<CarvolinState/>"), true, "" },
