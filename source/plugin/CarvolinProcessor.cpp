@@ -65,8 +65,8 @@ void CarvolinProcessor::setStateInformation (const void* data, int sizeInBytes)
     savedState = decoded;
 
     // A document with another root is kept as it is but says nothing about the folder.
-    if (decoded != nullptr && decoded->getTagName() == stateTag)
-        midiFolderPath = decoded->getStringAttribute (midiFolderAttribute);
+    if (StateDocument::isStateDocument (decoded.get()))
+        midiFolderPath = decoded->getStringAttribute (StateDocument::midiFolderAttribute);
 }
 
 //==============================================================================

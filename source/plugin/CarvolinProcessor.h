@@ -67,12 +67,6 @@ public:
 
     void setMidiFolderPath (const juce::String& newPath);
 
-    /** The tag of the root element of the state document. */
-    static constexpr const char* stateTag = "CarvolinState";
-
-    /** The root attribute that carries the MIDI folder. */
-    static constexpr const char* midiFolderAttribute = "midiFolderPath";
-
 private:
     mutable juce::CriticalSection stateLock;
     juce::String midiFolderPath;

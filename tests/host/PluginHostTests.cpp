@@ -1,22 +1,14 @@
 // Loads the built VST3 and LV2 bundles through JUCE's own plug-in hosting, as
 // a host does, and checks what a host sees of Carvolin.
 
+#include "support/JuceEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 namespace
 {
-    class JuceEnvironment final : public ::testing::Environment
-    {
-    public:
-        void SetUp() override { initialiser = std::make_unique<juce::ScopedJuceInitialiser_GUI>(); }
-        void TearDown() override { initialiser.reset(); }
-
-    private:
-        std::unique_ptr<juce::ScopedJuceInitialiser_GUI> initialiser;
-    };
-
     enum class Format
     {
         vst3,
