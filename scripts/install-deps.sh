@@ -12,7 +12,7 @@ required=(
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev
     fonts-dejavu-core
     xvfb xauth x11-utils xdotool imagemagick
-    python3 python3-mido midicsv lilv-utils serdi
+    python3 python3-mido midicsv lilv-utils serdi sordi lv2-dev
 )
 
 # JUCE itself: Debian's package where there is one; otherwise CMake fetches it.
