@@ -92,6 +92,22 @@ namespace MidiFileWriter
         return fileBytes (sequence);
     }
 
+    juce::MemoryBlock arrangementFileBytes (const std::vector<const ClipData*>& clips)
+    {
+        auto events = noteEvents (clips, false);
+        if (events.empty())
+            return {};
+
+        juce::MidiMessageSequence sequence;
+        sequence.addEvent (juce::MidiMessage::tempoMetaEvent (500000), 0.0);
+        insertInOrder (sequence, std::move (events));
+
+        matchNotes (sequence);
+        const auto lastTick = sequence.getEventPointer (sequence.getNumEvents() - 1)->message.getTimeStamp();
+        addEndOfTrack (sequence, static_cast<juce::int64> (lastTick) + 1);
+        return fileBytes (sequence);
+    }
+
     bool replaceFileWith (const juce::File& target, const juce::MemoryBlock& bytes)
     {
         juce::TemporaryFile temporary (target);
@@ -126,20 +142,6 @@ bool writeMidiFile (const juce::File& file, const std::vector<const ClipData*>& 
 {
     using namespace MidiFileWriter;
 
-    if (clips.empty())
-        return false;
-
-    auto events = noteEvents (clips, false);
-    if (events.empty())
-        return false;
-
-    juce::MidiMessageSequence sequence;
-    sequence.addEvent (juce::MidiMessage::tempoMetaEvent (500000), 0.0);
-    insertInOrder (sequence, std::move (events));
-
-    matchNotes (sequence);
-    const auto lastTick = sequence.getEventPointer (sequence.getNumEvents() - 1)->message.getTimeStamp();
-    addEndOfTrack (sequence, static_cast<juce::int64> (lastTick) + 1);
-
-    return replaceFileWith (withMidiExtension (file), fileBytes (sequence));
+    const auto bytes = arrangementFileBytes (clips);
+    return ! bytes.isEmpty() && replaceFileWith (withMidiExtension (file), bytes);
 }

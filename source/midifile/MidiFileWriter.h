@@ -48,6 +48,12 @@ namespace MidiFileWriter
     */
     juce::MemoryBlock clipFileBytes (const ClipData& clip);
 
+    /** The file "Save MIDI" writes: every note of every clip on the MIDI channel
+        of its track, a tempo of 120 BPM at tick 0, the end of track one tick
+        after the last event. Empty when the clips hold no note.
+    */
+    juce::MemoryBlock arrangementFileBytes (const std::vector<const ClipData*>& clips);
+
     /** Writes bytes to target through a temporary file beside it that then
         replaces the target, so a failed write never destroys an existing file.
     */

@@ -1,6 +1,9 @@
-// libFuzzer target: restoring clips from an arbitrary state document, and
-// writing them back.
+// libFuzzer target: restoring clips from an arbitrary state document, writing
+// them back, and writing them as MIDI files ("Save MIDI", a clip dragged out)
+// that the reader takes back.
 
+#include "midifile/MidiFileReader.h"
+#include "midifile/MidiFileWriter.h"
 #include "model/StateDocument.h"
 
 #include <cstddef>
@@ -29,6 +32,22 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
         if (reread[i].track != clips[i].track || reread[i].startQ != clips[i].startQ || reread[i].lengthQ != clips[i].lengthQ
             || reread[i].notes != clips[i].notes)
             __builtin_trap();
+
+    const auto readsBack = [] (const juce::MemoryBlock& bytes)
+    {
+        return bytes.isEmpty() || MidiFileReader::parse (bytes.getData(), bytes.getSize()).has_value();
+    };
+
+    std::vector<const ClipData*> pointers;
+    for (const auto& clip : clips)
+    {
+        pointers.push_back (&clip);
+        if (! readsBack (MidiFileWriter::clipFileBytes (clip)))
+            __builtin_trap();
+    }
+
+    if (! readsBack (MidiFileWriter::arrangementFileBytes (pointers)))
+        __builtin_trap();
 
     return 0;
 }
