@@ -1,18 +1,12 @@
 #include "editor/ArrangementGeometry.h"
 
 #include "model/Arrangement.h"
+#include "model/IntRange.h"
 
 namespace ArrangementGeometry
 {
     namespace
     {
-        int toInt (juce::int64 value) noexcept
-        {
-            return static_cast<int> (juce::jlimit<juce::int64> (std::numeric_limits<int>::min(),
-                                                                std::numeric_limits<int>::max(),
-                                                                value));
-        }
-
         juce::int64 quartersInView (const View& view) noexcept
         {
             return juce::jmax<juce::int64> (1, juce::int64 { Arrangement::quartersPerBar } * view.visibleBars);
@@ -31,12 +25,12 @@ namespace ArrangementGeometry
 
     int quarterToUnscrolledX (juce::int64 q, const View& view) noexcept
     {
-        return toInt ((q * view.areaWidth) / quartersInView (view));
+        return IntRange::saturate ((q * view.areaWidth) / quartersInView (view));
     }
 
     int quarterToX (juce::int64 q, const View& view) noexcept
     {
-        return toInt (juce::int64 { quarterToUnscrolledX (q, view) } - view.scrollOffset);
+        return IntRange::saturate (juce::int64 { quarterToUnscrolledX (q, view) } - view.scrollOffset);
     }
 
     int xToQuarter (int editorX, const View& view) noexcept
@@ -45,12 +39,12 @@ namespace ArrangementGeometry
             return 0;
 
         const auto x = juce::int64 { editorX } - originX + view.scrollOffset;
-        return toInt ((x * quartersInView (view)) / view.areaWidth);
+        return IntRange::saturate ((x * quartersInView (view)) / view.areaWidth);
     }
 
     int spanWidth (juce::int64 q, juce::int64 length, const View& view) noexcept
     {
-        return toInt (juce::int64 { quarterToUnscrolledX (q + length, view) } - quarterToUnscrolledX (q, view));
+        return IntRange::saturate (juce::int64 { quarterToUnscrolledX (q + length, view) } - quarterToUnscrolledX (q, view));
     }
 
     int laneAtY (int editorY) noexcept

@@ -1,20 +1,6 @@
 #include "editor/ScoreComponent.h"
 
-#include <cmath>
-
-namespace
-{
-    /** Truncates toward zero, keeping values that do not fit an int (a note far
-        beyond its clip) at a harmless distance instead of converting them.
-    */
-    int truncateToPixels (float value) noexcept
-    {
-        if (! std::isfinite (value))
-            return 0;
-
-        return static_cast<int> (juce::jlimit (-1.0e6f, 1.0e6f, value));
-    }
-} // namespace
+#include "model/IntRange.h"
 
 ScoreComponent::ScoreComponent (int trackNumber, int start, int length)
 {
@@ -75,10 +61,10 @@ void ScoreComponent::paint (juce::Graphics& g)
     g.setColour (juce::Colour (0xb2ffffff));
     for (const auto& note : notes)
     {
-        const auto x = 4 + truncateToPixels (static_cast<float> (note.startTick) / clipTicks * static_cast<float> (iw));
+        const auto x = 4 + IntRange::pixels (static_cast<float> (note.startTick) / clipTicks * static_cast<float> (iw));
         const auto rowPosition = static_cast<float> (note.pitch - lo) / static_cast<float> (span);
-        const auto y = 6 + truncateToPixels ((1.0f - rowPosition) * static_cast<float> (ih));
-        const auto w = juce::jmax (2, truncateToPixels (static_cast<float> (note.lengthTicks) / clipTicks * static_cast<float> (iw)));
+        const auto y = 6 + IntRange::pixels ((1.0f - rowPosition) * static_cast<float> (ih));
+        const auto w = juce::jmax (2, IntRange::pixels (static_cast<float> (note.lengthTicks) / clipTicks * static_cast<float> (iw)));
         g.fillRect (x, y, w, rowHeight);
     }
 }

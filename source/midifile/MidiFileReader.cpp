@@ -1,5 +1,7 @@
 #include "midifile/MidiFileReader.h"
 
+#include "model/IntRange.h"
+
 #include <limits>
 
 namespace MidiFileReader
@@ -238,17 +240,13 @@ namespace MidiFileReader
         if (notes.empty())
             return std::nullopt;
 
-        const auto toInt = [] (juce::int64 v) {
-            return static_cast<int> (juce::jlimit<juce::int64> (std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), v));
-        };
-
         ImportedClip clip;
         clip.track = 1;
         clip.startQ = 0;
-        clip.lengthQ = juce::jmax (1, toInt ((maxEnd - minStart + Arrangement::ticksPerQuarter - 1) / Arrangement::ticksPerQuarter));
+        clip.lengthQ = juce::jmax (1, IntRange::saturate ((maxEnd - minStart + Arrangement::ticksPerQuarter - 1) / Arrangement::ticksPerQuarter));
         clip.notes.reserve (notes.size());
         for (const auto& n : notes)
-            clip.notes.push_back ({ n.pitch, toInt (n.start - minStart), toInt (n.length), n.velocity });
+            clip.notes.push_back ({ n.pitch, IntRange::saturate (n.start - minStart), IntRange::saturate (n.length), n.velocity });
 
         return clip;
     }

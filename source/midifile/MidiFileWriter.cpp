@@ -1,5 +1,7 @@
 #include "midifile/MidiFileWriter.h"
 
+#include "model/IntRange.h"
+
 #include <algorithm>
 
 namespace MidiFileWriter
@@ -14,8 +16,7 @@ namespace MidiFileWriter
         juce::MidiMessage withTick (juce::MidiMessage message, juce::int64 tick)
         {
             // Positions from hand-edited state may lie anywhere; a file holds 32-bit ticks.
-            message.setTimeStamp (static_cast<double> (juce::jlimit<juce::int64> (std::numeric_limits<int>::min(),
-                                                                                  std::numeric_limits<int>::max(), tick)));
+            message.setTimeStamp (static_cast<double> (IntRange::saturate (tick)));
             return message;
         }
     } // namespace

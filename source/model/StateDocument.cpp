@@ -1,5 +1,7 @@
 #include "model/StateDocument.h"
 
+#include "model/IntRange.h"
+
 #include <limits>
 #include <string_view>
 
@@ -191,6 +193,6 @@ namespace StateDocument
             magnitude = juce::jmin (limit, magnitude * 10 + (*p - '0'));
 
         const auto value = negative ? -magnitude : magnitude;
-        return static_cast<int> (juce::jlimit<juce::int64> (std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), value));
+        return IntRange::saturate (value);
     }
 } // namespace StateDocument

@@ -1,5 +1,6 @@
 #include "pianoroll/PianoRollComponent.h"
 
+#include "model/IntRange.h"
 #include "model/JuceCompat.h"
 #include "model/Quantize.h"
 
@@ -11,11 +12,6 @@ namespace
 
     constexpr float minVerticalZoom = 0.5f, maxVerticalZoom = 3.0f;
     constexpr float minHorizontalZoom = 0.5f, maxHorizontalZoom = 5.0f;
-
-    int truncated (float value) noexcept
-    {
-        return static_cast<int> (juce::jlimit (-1.0e6f, 1.0e6f, value));
-    }
 } // namespace
 
 //==============================================================================
@@ -326,8 +322,7 @@ void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
         // 64 bits: a restored note may start anywhere.
         const auto startTick = juce::int64 { resizingNote->startTick };
         const auto d = snapToGrid (static_cast<int> (juce::jlimit<juce::int64> (-clipEnd, clipEnd, xToTick (position.x) - startTick)));
-        resizingNote->lengthTicks = static_cast<int> (juce::jlimit<juce::int64> (std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
-                                                                                 juce::jmin<juce::int64> (juce::jmax (gridTicks(), d), clipEnd - startTick)));
+        resizingNote->lengthTicks = IntRange::saturate (juce::jmin<juce::int64> (juce::jmax (gridTicks(), d), clipEnd - startTick));
         repaint();
     }
     else if (currentTool == NoteTool::Select && isMoving && selectedNote != nullptr)
@@ -413,7 +408,7 @@ void PianoRollComponent::drawKeyboard (juce::Graphics& g) const
         {
             g.setColour (juce::Colours::black);
             g.drawText ("C" + juce::String (pitch / 12 - 2),
-                        juce::Rectangle<int> (keyboardArea.getX() + 5, truncated (y) + 2, 30, truncated (rowHeight) - 4),
+                        juce::Rectangle<int> (keyboardArea.getX() + 5, IntRange::pixels (y) + 2, 30, IntRange::pixels (rowHeight) - 4),
                         juce::Justification::centredLeft, true);
         }
     }
@@ -438,7 +433,7 @@ void PianoRollComponent::drawGrid (juce::Graphics& g) const
 
         const auto isC = i < PianoRollGeometry::numRows && (PianoRollGeometry::highestPitch - i) % 12 == 0;
         g.setColour (juce::Colour (isC ? 0x4cffffffu : 0x1affffffu));
-        g.fillRect (grid.getX(), truncated (y), grid.getWidth(), 1);
+        g.fillRect (grid.getX(), IntRange::pixels (y), grid.getWidth(), 1);
     }
 
     const auto lengthQ = geometry.scaleLengthQ();
@@ -450,10 +445,10 @@ void PianoRollComponent::drawGrid (juce::Graphics& g) const
             continue;
 
         g.setColour (juce::Colour (0x66ffffff));
-        g.fillRect (truncated (x), grid.getY(), 1, grid.getHeight());
+        g.fillRect (IntRange::pixels (x), grid.getY(), 1, grid.getHeight());
         g.setFont (10.0f);
         g.setColour (juce::Colour (0x99ffffff));
-        g.drawText ("Misura " + juce::String (clipStartQ / 4 + 1 + j), juce::Rectangle<int> (truncated (x) + 2, grid.getY() - 15, 60, 12),
+        g.drawText ("Misura " + juce::String (clipStartQ / 4 + 1 + j), juce::Rectangle<int> (IntRange::pixels (x) + 2, grid.getY() - 15, 60, 12),
                     juce::Justification::centredLeft, true);
     }
 
@@ -465,7 +460,7 @@ void PianoRollComponent::drawGrid (juce::Graphics& g) const
 
         const auto x = geometry.quarterToX (q);
         if (gridLeft <= x && x <= gridRight)
-            g.fillRect (truncated (x), grid.getY(), 1, grid.getHeight());
+            g.fillRect (IntRange::pixels (x), grid.getY(), 1, grid.getHeight());
     }
 }
 
