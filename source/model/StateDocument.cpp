@@ -123,6 +123,49 @@ namespace StateDocument
         return true;
     }
 
+    namespace
+    {
+        /** True when text (what follows an '&') starts with the rest of one of
+            XML's five entity references or of a character reference to a
+            Unicode code point, ';' included.
+            JUCE's XML parser reads an unknown entity name that starts with '<'
+            as a nested document, and a numeric reference without its ';' at
+            the end of a text makes it read past that end.
+        */
+        bool startsReference (std::string_view text) noexcept
+        {
+            for (std::string_view name : { "amp;", "lt;", "gt;", "quot;", "apos;" })
+                if (text.substr (0, name.size()) == name)
+                    return true;
+
+            if (text.empty() || text.front() != '#')
+                return false;
+
+            text.remove_prefix (1);
+            const auto hex = ! text.empty() && (text.front() == 'x' || text.front() == 'X');
+            if (hex)
+                text.remove_prefix (1);
+
+            // Six hex or seven decimal digits reach beyond 0x10ffff without overflowing.
+            const size_t maxDigits = hex ? 6 : 7;
+            juce::uint32 value = 0;
+            size_t digits = 0;
+
+            for (; digits < text.size() && digits <= maxDigits; ++digits)
+            {
+                const auto c = static_cast<unsigned char> (text[digits]);
+                const auto digit = hex ? juce::CharacterFunctions::getHexDigitValue (c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+                if (digit < 0)
+                    break;
+
+                value = value * (hex ? 16u : 10u) + static_cast<juce::uint32> (digit);
+            }
+
+            return digits > 0 && digits <= maxDigits && digits < text.size() && text[digits] == ';'
+                && value > 0 && value <= 0x10ffff;
+        }
+    } // namespace
+
     bool isPlainDocumentText (const char* text, size_t size) noexcept
     {
         std::string_view view (text, size);
@@ -143,7 +186,14 @@ namespace StateDocument
         if (lastNonBlank == std::string_view::npos || view[lastNonBlank] != '>')
             return false;
 
-        return view.find ("<?") == std::string_view::npos && view.find ("<!") == std::string_view::npos;
+        if (view.find ("<?") != std::string_view::npos || view.find ("<!") != std::string_view::npos)
+            return false;
+
+        for (auto ampersand = view.find ('&'); ampersand != std::string_view::npos; ampersand = view.find ('&', ampersand + 1))
+            if (! startsReference (view.substr (ampersand + 1)))
+                return false;
+
+        return true;
     }
 
     std::unique_ptr<juce::XmlElement> decodeBlob (const void* data, int size)

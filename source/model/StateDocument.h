@@ -50,9 +50,10 @@ namespace StateDocument
 
     /** True when text, after an optional leading XML declaration, holds no
         processing instruction ("<?") and no comment, CDATA or DOCTYPE ("<!"),
-        and ends with ">" (blanks aside).
-        The documents we write never do, and JUCE 7's XML parser can loop
-        forever on some malformed ones.
+        every "&" starts one of XML's five entity references or a character
+        reference ("&#65;", "&#x41;"), and it ends with ">" (blanks aside).
+        The documents we write always are, and JUCE 7's XML parser can loop
+        forever or read past the text on some that are not.
     */
     bool isPlainDocumentText (const char* text, size_t size) noexcept;
 

@@ -144,6 +144,27 @@ TEST (ProcessorState, BlobHasTheDocumentedLayout)
     EXPECT_EQ (other.getMidiFolderPath(), "/tmp");
 }
 
+TEST (ProcessorState, AFolderOfAnyCharactersComesBack)
+{
+    // Everything JUCE escapes when it writes the document: markup, quotes,
+    // control characters, line breaks, letters beyond ASCII.
+    const auto folder = juce::String ("/a&b<c>\"d'e\tf\ng\rh ") + juce::String::charToString (0xe9)
+                        + juce::String::charToString (0x1f3b9) + juce::String::charToString (0x10ffff);
+
+    CarvolinProcessor p;
+    juce::XmlElement document ("CarvolinState");
+    document.setAttribute ("midiFolderPath", folder);
+    p.setSavedState (std::make_unique<juce::XmlElement> (document));
+
+    juce::MemoryBlock block;
+    p.getStateInformation (block);
+
+    CarvolinProcessor other;
+    setState (other, block);
+    ASSERT_NE (other.getSavedState(), nullptr);
+    EXPECT_EQ (other.getMidiFolderPath(), folder);
+}
+
 TEST (ProcessorState, DecodesOrRejectsBlobs)
 {
     const juce::String doc = R"(<CarvolinState midiFolderPath="/music"/>)";
@@ -173,6 +194,13 @@ TEST (ProcessorState, DecodesOrRejectsBlobs)
         { "a nested declaration", validBlob (R"(<?xml version="1.0"?> <CarvolinState><Clip track="1"<?xml version="1.0"?> <Clip)"), false, "kept" },
         { "a comment", validBlob (R"(<CarvolinState><!-- note --></CarvolinState>)"), false, "kept" },
         { "cut off in an entity", validBlob (R"(<CarvolinState><Clip track="&#x)"), false, "kept" },
+        // An unknown entity whose name starts with '<' is parsed as a document of
+        // its own, read past its end when it stops in "&#x" (found by fuzzing).
+        { "a nested entity", validBlob (R"(<a>&<e>&#x;>)"), false, "kept" },
+        { "a character reference without ';'", validBlob (R"(<CarvolinState midiFolderPath="&#65"/>)"), false, "kept" },
+        { "a character reference beyond Unicode", validBlob (R"(<CarvolinState midiFolderPath="&#x110000;"/>)"), false, "kept" },
+        { "references", validBlob (R"(<CarvolinState midiFolderPath="&amp;&lt;&gt;&quot;&apos;&#65;&#x42;&#X10FFFF;"/>)"), true,
+          juce::String ("&<>\"'AB") + juce::String::charToString (0x10ffff) },
         { "root differs in case", validBlob (R"(<carvolinstate midiFolderPath="/music"/>)"), true, "kept" },
         { "another root", validBlob (R"(<Other midiFolderPath="/music"/>)"), true, "kept" },
         { "no folder attribute", validBlob ("<CarvolinState/>"), true, "" },
