@@ -164,6 +164,104 @@ namespace StateDocument
             return digits > 0 && digits <= maxDigits && digits < text.size() && text[digits] == ';'
                 && value > 0 && value <= 0x10ffff;
         }
+
+        /** Walks the tags of text as JUCE's parser does and returns how deeply
+            its elements nest, or -1 when a tag has another shape than the ones
+            JUCE writes: <name attribute="value" ...>, <name .../> and </name>,
+            with no '<' inside a value. On such tags the parser recurses exactly
+            as often as the count, and never more where it stops on an error.
+        */
+        int plainElementDepth (std::string_view text) noexcept
+        {
+            size_t i = 0;
+            const auto at = [&] (char c) { return i < text.size() && text[i] == c; };
+
+            const auto skipBlanks = [&]
+            {
+                const auto start = i;
+                while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n'))
+                    ++i;
+                return i > start;
+            };
+
+            const auto skipName = [&]
+            {
+                const auto start = i;
+                for (; i < text.size(); ++i)
+                {
+                    const auto c = static_cast<unsigned char> (text[i]);
+                    if (! (c >= 0x80 || juce::CharacterFunctions::isLetterOrDigit (static_cast<char> (c))
+                           || c == '_' || c == '-' || c == ':' || c == '.'))
+                        break;
+                }
+                return i > start;
+            };
+
+            int depth = 0, deepest = 0;
+
+            while ((i = text.find ('<', i)) != std::string_view::npos)
+            {
+                ++i;
+
+                // A closing tag ends the innermost element, whatever its name.
+                if (at ('/'))
+                {
+                    ++i;
+                    if (! skipName())
+                        return -1;
+
+                    skipBlanks();
+                    if (! at ('>'))
+                        return -1;
+
+                    ++i;
+                    depth = juce::jmax (0, depth - 1);
+                    continue;
+                }
+
+                if (! skipName())
+                    return -1;
+
+                for (;;)
+                {
+                    const auto blanks = skipBlanks();
+
+                    if (at ('>'))
+                    {
+                        ++i;
+                        deepest = juce::jmax (deepest, ++depth);
+                        break;
+                    }
+
+                    if (text.substr (i, 2) == "/>")
+                    {
+                        i += 2;
+                        break;
+                    }
+
+                    if (! blanks || ! skipName())
+                        return -1;
+
+                    skipBlanks();
+                    if (! at ('='))
+                        return -1;
+
+                    ++i;
+                    skipBlanks();
+                    if (! at ('"') && ! at ('\''))
+                        return -1;
+
+                    const auto quote = text[i++];
+                    const auto close = text.find (quote, i);
+                    if (close == std::string_view::npos || text.substr (i, close - i).find ('<') != std::string_view::npos)
+                        return -1;
+
+                    i = close + 1;
+                }
+            }
+
+            return deepest;
+        }
     } // namespace
 
     bool isPlainDocumentText (const char* text, size_t size) noexcept
@@ -186,14 +284,12 @@ namespace StateDocument
         if (lastNonBlank == std::string_view::npos || view[lastNonBlank] != '>')
             return false;
 
-        if (view.find ("<?") != std::string_view::npos || view.find ("<!") != std::string_view::npos)
-            return false;
-
         for (auto ampersand = view.find ('&'); ampersand != std::string_view::npos; ampersand = view.find ('&', ampersand + 1))
             if (! startsReference (view.substr (ampersand + 1)))
                 return false;
 
-        return true;
+        const auto depth = plainElementDepth (view);
+        return depth >= 0 && depth <= maxElementDepth;
     }
 
     std::unique_ptr<juce::XmlElement> decodeBlob (const void* data, int size)

@@ -48,12 +48,18 @@ namespace StateDocument
     */
     bool isValidUtf8 (const void* bytes, size_t size) noexcept;
 
-    /** True when text, after an optional leading XML declaration, holds no
-        processing instruction ("<?") and no comment, CDATA or DOCTYPE ("<!"),
-        every "&" starts one of XML's five entity references or a character
-        reference ("&#65;", "&#x41;"), and it ends with ">" (blanks aside).
-        The documents we write always are, and JUCE 7's XML parser can loop
-        forever or read past the text on some that are not.
+    /** How deeply a state document's elements may nest: ours nest three deep. */
+    constexpr int maxElementDepth = 256;
+
+    /** True when text, after an optional leading XML declaration, has only
+        tags of the shapes JUCE writes (<name attribute="value">, <name/>,
+        </name>: no comment, CDATA, DOCTYPE or processing instruction, no '<'
+        inside a value), nests them no deeper than maxElementDepth, starts
+        every "&" with one of XML's five entity references or a character
+        reference ("&#65;", "&#x41;"), and ends with ">" (blanks aside).
+        The documents we write always are. JUCE 7's XML parser can loop
+        forever or read past the text on some that are not, and it recurses
+        once per level of nesting.
     */
     bool isPlainDocumentText (const char* text, size_t size) noexcept;
 

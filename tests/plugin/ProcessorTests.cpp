@@ -1,5 +1,7 @@
 #include "plugin/CarvolinProcessor.h"
 
+#include "model/StateDocument.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -36,6 +38,12 @@ namespace
         out.write (text, (size_t) length);
         out.writeByte (0);
         return out.getMemoryBlock();
+    }
+
+    /** Elements nested depth levels deep, each closed. */
+    juce::String nested (int depth)
+    {
+        return juce::String::repeatedString ("<a>", depth) + juce::String::repeatedString ("</a>", depth);
     }
 
     void setState (CarvolinProcessor& p, const juce::MemoryBlock& blob)
@@ -199,6 +207,12 @@ TEST (ProcessorState, DecodesOrRejectsBlobs)
         { "a nested entity", validBlob (R"(<a>&<e>&#x;>)"), false, "kept" },
         { "a character reference without ';'", validBlob (R"(<CarvolinState midiFolderPath="&#65"/>)"), false, "kept" },
         { "a character reference beyond Unicode", validBlob (R"(<CarvolinState midiFolderPath="&#x110000;"/>)"), false, "kept" },
+        // JUCE's parser recurses once per level: a million levels overflow the stack.
+        { "nested a million deep", validBlob ("<CarvolinState>" + juce::String::repeatedString ("<a>", 1000000) + "</CarvolinState>"), false, "kept" },
+        { "nested as deep as allowed", validBlob (nested (StateDocument::maxElementDepth)), true, "kept" },
+        { "nested one deeper", validBlob (nested (StateDocument::maxElementDepth + 1)), false, "kept" },
+        { "a '<' inside a value", validBlob (R"(<CarvolinState midiFolderPath="<a>"/>)"), false, "kept" },
+        { "a value without quotes", validBlob (R"(<CarvolinState midiFolderPath=/music/>)"), false, "kept" },
         { "references", validBlob (R"(<CarvolinState midiFolderPath="&amp;&lt;&gt;&quot;&apos;&#65;&#x42;&#X10FFFF;"/>)"), true,
           juce::String ("&<>\"'AB") + juce::String::charToString (0x10ffff) },
         { "root differs in case", validBlob (R"(<carvolinstate midiFolderPath="/music"/>)"), true, "kept" },
