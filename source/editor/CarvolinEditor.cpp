@@ -114,9 +114,7 @@ void CarvolinEditor::writeStateToProcessor()
 {
     const auto folderPath = midiFolder->isDirectory() ? midiFolder->getFullPathName() : juce::String();
 
-    auto document = StateDocument::createRoot (folderPath);
-    for (const auto& clip : clips)
-        StateDocument::appendClip (*document, *clip);
+    auto document = StateDocument::createDocument (folderPath, clipData());
 
     // A folder that no longer exists is not written and leaves the processor's as it was.
     if (folderPath.isNotEmpty())

@@ -21,29 +21,36 @@ namespace StateDocument
         const juce::Identifier velocityId ("velocity");
     } // namespace
 
-    std::unique_ptr<juce::XmlElement> createRoot (const juce::String& midiFolderPath)
+    std::unique_ptr<juce::XmlElement> createDocument (const juce::String& midiFolderPath,
+                                                      const std::vector<const ClipData*>& clips)
     {
         auto root = std::make_unique<juce::XmlElement> (rootTag);
         if (midiFolderPath.isNotEmpty())
             root->setAttribute (midiFolderAttribute, midiFolderPath);
-        return root;
-    }
 
-    void appendClip (juce::XmlElement& root, const ClipData& clip)
-    {
-        auto* clipElement = root.createNewChildElement (clipTag);
-        clipElement->setAttribute (trackId, clip.track);
-        clipElement->setAttribute (startQId, clip.startQ);
-        clipElement->setAttribute (lengthQId, clip.lengthQ);
-
-        for (const auto& note : clip.notes)
+        // Children are built from the last to the first: adding one in front
+        // takes a step, adding one at the end walks past all the others.
+        for (auto clip = clips.rbegin(); clip != clips.rend(); ++clip)
         {
-            auto* noteElement = clipElement->createNewChildElement (noteTag);
-            noteElement->setAttribute (pitchId, note.pitch);
-            noteElement->setAttribute (startTickId, note.startTick);
-            noteElement->setAttribute (lengthTicksId, note.lengthTicks);
-            noteElement->setAttribute (velocityId, note.velocity);
+            auto* clipElement = new juce::XmlElement (clipTag);
+            clipElement->setAttribute (trackId, (*clip)->track);
+            clipElement->setAttribute (startQId, (*clip)->startQ);
+            clipElement->setAttribute (lengthQId, (*clip)->lengthQ);
+
+            for (auto note = (*clip)->notes.rbegin(); note != (*clip)->notes.rend(); ++note)
+            {
+                auto* noteElement = new juce::XmlElement (noteTag);
+                noteElement->setAttribute (pitchId, note->pitch);
+                noteElement->setAttribute (startTickId, note->startTick);
+                noteElement->setAttribute (lengthTicksId, note->lengthTicks);
+                noteElement->setAttribute (velocityId, note->velocity);
+                clipElement->prependChildElement (noteElement);
+            }
+
+            root->prependChildElement (clipElement);
         }
+
+        return root;
     }
 
     bool isStateDocument (const juce::XmlElement* document) noexcept

@@ -22,11 +22,12 @@ namespace StateDocument
     constexpr const char* rootTag = "CarvolinState";
     constexpr const char* midiFolderAttribute = "midiFolderPath";
 
-    /** A new, empty document; the folder attribute is written only when not empty. */
-    std::unique_ptr<juce::XmlElement> createRoot (const juce::String& midiFolderPath);
-
-    /** Appends a "Clip" element with its notes, in their order. */
-    void appendClip (juce::XmlElement& root, const ClipData& clip);
+    /** The document for a folder and clips: the folder attribute is written
+        only when not empty, then a "Clip" element per clip with its notes, all
+        in their order. Its cost grows in proportion to the notes.
+    */
+    std::unique_ptr<juce::XmlElement> createDocument (const juce::String& midiFolderPath,
+                                                      const std::vector<const ClipData*>& clips);
 
     /** True when the document's root is exactly "CarvolinState" (letter case counts). */
     bool isStateDocument (const juce::XmlElement* document) noexcept;

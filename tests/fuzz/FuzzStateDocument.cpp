@@ -20,9 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     const auto clips = StateDocument::readClips (document.get());
 
     // Written and read again, the clips are the same.
-    auto written = StateDocument::createRoot ("/folder");
+    std::vector<const ClipData*> pointers;
     for (const auto& clip : clips)
-        StateDocument::appendClip (*written, clip);
+        pointers.push_back (&clip);
+
+    const auto written = StateDocument::createDocument ("/folder", pointers);
 
     const auto reread = StateDocument::readClips (written.get());
     if (reread.size() != clips.size())
@@ -38,13 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
         return bytes.isEmpty() || MidiFileReader::parse (bytes.getData(), bytes.getSize()).has_value();
     };
 
-    std::vector<const ClipData*> pointers;
     for (const auto& clip : clips)
-    {
-        pointers.push_back (&clip);
         if (! readsBack (MidiFileWriter::clipFileBytes (clip)))
             __builtin_trap();
-    }
 
     if (! readsBack (MidiFileWriter::arrangementFileBytes (pointers)))
         __builtin_trap();

@@ -131,9 +131,9 @@ TEST (StateDocument, TagCaseRulesAndUnclampedValues)
 
 TEST (StateDocument, WritesElementsAndAttributesInOrder)
 {
-    auto root = StateDocument::createRoot ("/music & more");
-    StateDocument::appendClip (*root, { 2, 8, 4, { { 60, 0, 960, 100 }, { -1, 5, 7, 200 } } });
-    StateDocument::appendClip (*root, { 1, 0, 4, {} });
+    const ClipData first { 2, 8, 4, { { 60, 0, 960, 100 }, { -1, 5, 7, 200 } } };
+    const ClipData second { 1, 0, 4, {} };
+    auto root = StateDocument::createDocument ("/music & more", { &first, &second });
 
     EXPECT_EQ (root->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader()),
                R"(<CarvolinState midiFolderPath="/music &amp; more"><Clip track="2" startQ="8" lengthQ="4">)"
@@ -141,7 +141,7 @@ TEST (StateDocument, WritesElementsAndAttributesInOrder)
                R"(<Note pitch="-1" startTick="5" lengthTicks="7" velocity="200"/></Clip>)"
                R"(<Clip track="1" startQ="0" lengthQ="4"/></CarvolinState>)");
 
-    EXPECT_FALSE (StateDocument::createRoot ({})->hasAttribute ("midiFolderPath"));
+    EXPECT_FALSE (StateDocument::createDocument ({}, {})->hasAttribute ("midiFolderPath"));
 }
 
 //==============================================================================
@@ -258,7 +258,7 @@ TEST (EditorState, AMissingFolderIsNotWritten)
 {
     CarvolinProcessor processor;
     processor.setMidiFolderPath ("/no/such/folder");
-    auto doc = StateDocument::createRoot ("/no/such/folder");
+    auto doc = StateDocument::createDocument ("/no/such/folder", {});
     processor.setSavedState (std::move (doc));
 
     std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
