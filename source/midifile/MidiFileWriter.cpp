@@ -1,7 +1,5 @@
 #include "midifile/MidiFileWriter.h"
 
-#include "model/IntRange.h"
-
 #include <algorithm>
 
 namespace MidiFileWriter
@@ -15,8 +13,11 @@ namespace MidiFileWriter
 
         juce::MidiMessage withTick (juce::MidiMessage message, juce::int64 tick)
         {
-            // Positions from hand-edited state may lie anywhere; a file holds 32-bit ticks.
-            message.setTimeStamp (static_cast<double> (IntRange::saturate (tick)));
+            // Positions from hand-edited state may lie anywhere. A file's times
+            // start at tick 0 and go up in deltas of at most 28 bits, so every
+            // tick in that range can be written.
+            constexpr juce::int64 lastFileTick = 0x0fffffff;
+            message.setTimeStamp (static_cast<double> (juce::jlimit<juce::int64> (0, lastFileTick, tick)));
             return message;
         }
     } // namespace

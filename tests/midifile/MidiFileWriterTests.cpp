@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace MidiBytes;
 
 namespace
@@ -93,6 +95,17 @@ TEST (MidiFileWriter, EventOrderAndNoteMatching)
         { "clips in reverse time order",
           { { 1, 8, 4, { { 60, 0, 960, 100 } } }, { 1, 0, 4, { { 62, 0, 960, 100 } } } },
           tempo + "00 90 3E 64 | 87 40 80 3E 00 | B4 40 90 3C 64 | 87 40 80 3C 00 | 01 FF 2F 00" },
+        // Positions from a hand-edited state: a file's times start at 0 and its
+        // deltas hold 28 bits.
+        { "a note from before tick 0 starts at 0",
+          { { 1, 0, 4, { { 60, -960, 1920, 100 } } } },
+          tempo + "00 90 3C 64 | 87 40 80 3C 00 | 01 FF 2F 00" },
+        { "ticks far below 0",
+          { { 1, 0, 4, { { 60, std::numeric_limits<int>::min(), 10, 100 } } } },
+          tempo + "00 90 3C 64 | 00 80 3C 00 | 01 FF 2F 00" },
+        { "a note beyond the last tick a file holds ends there",
+          { { 1, 0, 4, { { 60, 0x0fffffff - 10, 100, 100 } } } },
+          tempo + "FF FF FF 75 90 3C 64 | 0A 80 3C 00 | 00 FF 2F 00" },
     };
 
     for (const auto& c : cases)
