@@ -2,6 +2,29 @@
 # Source this file; call e2e_start_screen first. Needs Xvfb, xdotool,
 # ImageMagick (import, convert) and x11-utils (xdpyinfo).
 
+# e2e_begin OUTPUT_FOLDER: the common start of a check, on a screen of its own.
+# The app runs with a HOME of its own, so the standalone wrapper's settings file
+# (~/.config/Carvolin.settings on Linux) is a fresh one and the user's is left
+# alone; the app's output goes to OUTPUT_FOLDER/app.log; E2E_WORK is a scratch
+# folder. When the script ends, the app, the screen, every process id the script
+# added to E2E_PIDS, HOME and E2E_WORK go.
+e2e_begin() {
+    mkdir -p "$1"
+    export HOME=$(mktemp -d)
+    export E2E_LOG="$1/app.log"
+    E2E_WORK=$(mktemp -d)
+    E2E_PIDS=()
+    trap e2e_end EXIT
+    e2e_start_screen
+}
+
+e2e_end() {
+    local p
+    for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+    e2e_stop_screen
+    rm -rf "$HOME" "$E2E_WORK"
+}
+
 e2e_start_screen() {
     local n
     for n in $(seq 70 99); do [ -e "/tmp/.X$n-lock" ] || break; done

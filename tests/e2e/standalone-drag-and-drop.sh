@@ -11,21 +11,15 @@ app=$1
 source_app=$2
 target_app=$3
 out=${4:-$(mktemp -d)}
-mkdir -p "$out"
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 
-export HOME=$(mktemp -d)
-export E2E_LOG="$out/app.log"
-work=$(mktemp -d)
-pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; e2e_stop_screen; rm -rf "$HOME" "$work"' EXIT
-e2e_start_screen
+e2e_begin "$out"
 e2e_start_app "$app"
 shot() { import -window root "$out/$1.png"; }
 
 # A MIDI file of two notes over three quarter notes.
-/usr/bin/python3 - "$work/dropped.mid" <<'PY'
+/usr/bin/python3 - "$E2E_WORK/dropped.mid" <<'PY'
 import sys, mido
 mid = mido.MidiFile(ticks_per_beat=480)
 t = mido.MidiTrack()
@@ -55,8 +49,8 @@ glide() {
 }
 
 # In: from the drag source (top left of the screen) onto lane 2, quarter 20.
-"$source_app" "$work/dropped.mid" >>"$out/source.log" 2>&1 &
-pids+=($!)
+"$source_app" "$E2E_WORK/dropped.mid" >>"$out/source.log" 2>&1 &
+E2E_PIDS+=($!)
 wait_for_window DragSource
 sleep 0.5
 drop_x=$((E2E_X + 210 + 140)); drop_y=$((E2E_Y + 130 + 50 + 20))
@@ -75,9 +69,9 @@ echo "dropped clip: $clip, empty lane: $lane"
 # Out: press on the clip with the Select tool, pull it up out of the lanes and
 # over to the drop target (top right of the screen). On its way out it passes
 # lanes 1 and 0 and moves there first, as a clip being moved does.
-"$target_app" "$work/received" >>"$out/target.log" 2>&1 &
+"$target_app" "$E2E_WORK/received" >>"$out/target.log" 2>&1 &
 target_pid=$!
-pids+=($target_pid)
+E2E_PIDS+=($target_pid)
 wait_for_window DropTarget
 sleep 0.5
 xdotool mousemove $((E2E_X + 360)) $((E2E_Y + 205)) mousedown 1
@@ -88,8 +82,8 @@ xdotool mouseup 1
 for _ in $(seq 40); do kill -0 "$target_pid" 2>/dev/null || break; sleep 0.25; done
 shot 4-after-drop
 
-received=$(ls "$work/received"/VST_Clip_*.mid 2>/dev/null | head -1 || true)
-[ -n "$received" ] || { echo "FAIL: the drop target received no clip file"; cat "$work/received/dropped.txt" 2>/dev/null; exit 1; }
+received=$(ls "$E2E_WORK/received"/VST_Clip_*.mid 2>/dev/null | head -1 || true)
+[ -n "$received" ] || { echo "FAIL: the drop target received no clip file"; cat "$E2E_WORK/received/dropped.txt" 2>/dev/null; exit 1; }
 echo "received $(basename "$received")"
 /usr/bin/python3 - "$received" <<'PY'
 import sys, mido

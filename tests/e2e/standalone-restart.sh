@@ -4,20 +4,13 @@
 # its note are back.
 #
 #   standalone-restart.sh PATH/TO/Carvolin [OUTPUT_FOLDER]
-#
-# The app runs with a HOME of its own, so the standalone wrapper's settings file
-# (~/.config/Carvolin.settings on Linux) is a fresh one and the user's is left alone.
 set -euo pipefail
 app=$1
 out=${2:-$(mktemp -d)}
-mkdir -p "$out"
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 
-export HOME=$(mktemp -d)
-export E2E_LOG="$out/app.log"
-trap 'e2e_stop_screen; rm -rf "$HOME"' EXIT
-e2e_start_screen
+e2e_begin "$out"
 
 e2e_start_app "$app"
 e2e_shot "$out/1-start.png"

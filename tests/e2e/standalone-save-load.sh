@@ -8,16 +8,11 @@ set -euo pipefail
 app=$1
 to_load=$2
 out=${3:-$(mktemp -d)}
-mkdir -p "$out"
 [ -f "$to_load" ] || { echo "SKIP: no file to load at $to_load"; exit 77; }
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 
-export HOME=$(mktemp -d)
-export E2E_LOG="$out/app.log"
-work=$(mktemp -d)
-trap 'e2e_stop_screen; rm -rf "$HOME" "$work"' EXIT
-e2e_start_screen
+e2e_begin "$out"
 e2e_start_app "$app"
 
 # A clip in lane 2 (track 2) from quarter 8, with one note at its start.
@@ -31,10 +26,10 @@ e2e_shot "$out/1-clip.png"
 
 # Save through the dialog: type a path into its file name box and confirm.
 e2e_click 885 25                      # "Save MIDI"
-SHOT="$out/2-saved-message.png" e2e_dialog_choose "$work/sketch"
+SHOT="$out/2-saved-message.png" e2e_dialog_choose "$E2E_WORK/sketch"
 
-[ -f "$work/sketch.mid" ] || { echo "FAIL: nothing was saved"; exit 1; }
-/usr/bin/python3 - "$work/sketch.mid" <<'PY'
+[ -f "$E2E_WORK/sketch.mid" ] || { echo "FAIL: nothing was saved"; exit 1; }
+/usr/bin/python3 - "$E2E_WORK/sketch.mid" <<'PY'
 import sys, mido
 mid = mido.MidiFile(sys.argv[1])
 assert mid.type == 1 and mid.ticks_per_beat == 960, (mid.type, mid.ticks_per_beat)

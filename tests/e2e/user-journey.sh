@@ -10,16 +10,11 @@ set -euo pipefail
 app=$1
 to_load=$2
 out=${3:-$(mktemp -d)}
-mkdir -p "$out"
 [ -f "$to_load" ] || { echo "SKIP: no file to load at $to_load"; exit 77; }
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 
-export HOME=$(mktemp -d)
-export E2E_LOG="$out/app.log"
-work=$(mktemp -d)
-trap 'e2e_stop_screen; rm -rf "$HOME" "$work"' EXIT
-e2e_start_screen
+e2e_begin "$out"
 e2e_start_app "$app"
 step=0
 # shot NAME: the window; screen NAME: the whole screen (dialogs). $last is the newest.
@@ -56,11 +51,11 @@ e2e_click 1070 27                            # "X"
 shot written-back
 
 e2e_click 885 25                             # "Save MIDI"
-step=$((step + 1)); SHOT="$out/$(printf %02d $step)-saved.png" e2e_dialog_choose "$work/journey"
+step=$((step + 1)); SHOT="$out/$(printf %02d $step)-saved.png" e2e_dialog_choose "$E2E_WORK/journey"
 
-[ -f "$work/journey.mid" ] || fail "nothing was saved"
-cp "$work/journey.mid" "$out/journey.mid"
-/usr/bin/python3 - "$work/journey.mid" <<'PY'
+[ -f "$E2E_WORK/journey.mid" ] || fail "nothing was saved"
+cp "$E2E_WORK/journey.mid" "$out/journey.mid"
+/usr/bin/python3 - "$E2E_WORK/journey.mid" <<'PY'
 import sys, mido
 mid = mido.MidiFile(sys.argv[1])
 assert mid.type == 1 and mid.ticks_per_beat == 960 and len(mid.tracks) == 1
