@@ -57,8 +57,8 @@ void CarvolinProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void CarvolinProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    // As getXmlFromBinary decodes, but text that is not valid UTF-8 is refused
-    // before JUCE's XML parser can read past its end.
+    // As getXmlFromBinary decodes, but text that JUCE's XML parser cannot read
+    // safely (not UTF-8, not of the plain shape JUCE writes) is refused first.
     std::shared_ptr<const juce::XmlElement> decoded = StateDocument::decodeBlob (data, sizeInBytes);
 
     const juce::ScopedLock lock (stateLock);
