@@ -132,6 +132,9 @@ namespace StateDocument
 
     namespace
     {
+        /** The characters XML counts as white space. */
+        constexpr std::string_view blanks = " \t\r\n";
+
         /** True when text (what follows an '&') starts with the rest of one of
             XML's five entity references or of a character reference to a
             Unicode code point, ';' included.
@@ -186,8 +189,7 @@ namespace StateDocument
             const auto skipBlanks = [&]
             {
                 const auto start = i;
-                while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n'))
-                    ++i;
+                i = juce::jmin (text.size(), text.find_first_not_of (blanks, i));
                 return i > start;
             };
 
@@ -231,7 +233,7 @@ namespace StateDocument
 
                 for (;;)
                 {
-                    const auto blanks = skipBlanks();
+                    const auto spaced = skipBlanks();
 
                     if (at ('>'))
                     {
@@ -246,7 +248,7 @@ namespace StateDocument
                         break;
                     }
 
-                    if (! blanks || ! skipName())
+                    if (! spaced || ! skipName())
                         return -1;
 
                     skipBlanks();
@@ -276,7 +278,7 @@ namespace StateDocument
         std::string_view view (text, size);
         view = view.substr (0, view.find ('\0'));
 
-        const auto firstNonBlank = view.find_first_not_of (" \t\r\n");
+        const auto firstNonBlank = view.find_first_not_of (blanks);
         if (firstNonBlank != std::string_view::npos && view.substr (firstNonBlank, 5) == "<?xml")
         {
             const auto declarationEnd = view.find ("?>", firstNonBlank);
@@ -287,7 +289,7 @@ namespace StateDocument
 
         // A document ends with the close of its root; text cut off in the middle
         // of an entity or a tag makes the parser read past its end.
-        const auto lastNonBlank = view.find_last_not_of (" \t\r\n");
+        const auto lastNonBlank = view.find_last_not_of (blanks);
         if (lastNonBlank == std::string_view::npos || view[lastNonBlank] != '>')
             return false;
 
