@@ -6,13 +6,37 @@
 
 /** Components need JUCE's GUI side (the message manager, fonts, the desktop)
     to exist for the whole run of a test program.
+
+    In a debug build JUCE logs every failed jassert through juce::Logger; the
+    environment's logger makes each one a failure of the test that ran into it.
 */
 class JuceEnvironment final : public ::testing::Environment
 {
 public:
-    void SetUp() override { initialiser = std::make_unique<juce::ScopedJuceInitialiser_GUI>(); }
-    void TearDown() override { initialiser.reset(); }
+    void SetUp() override
+    {
+        initialiser = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
+        juce::Logger::setCurrentLogger (&logger);
+    }
+
+    void TearDown() override
+    {
+        juce::Logger::setCurrentLogger (nullptr);
+        initialiser.reset();
+    }
 
 private:
+    struct AssertionLogger final : public juce::Logger
+    {
+        void logMessage (const juce::String& message) override
+        {
+            if (message.startsWith ("JUCE Assertion failure"))
+                ADD_FAILURE() << message;
+            else
+                std::cerr << message << std::endl;
+        }
+    };
+
+    AssertionLogger logger;
     std::unique_ptr<juce::ScopedJuceInitialiser_GUI> initialiser;
 };
