@@ -60,6 +60,13 @@ struct ClipData
     juce::int32 startQ = 0;  ///< start in quarter notes from the start of the timeline
     juce::int32 lengthQ = 4; ///< length in quarter notes
     std::vector<ClipNote> notes;
+
+    bool operator== (const ClipData& other) const
+    {
+        return track == other.track && startQ == other.startQ && lengthQ == other.lengthQ && notes == other.notes;
+    }
+
+    bool operator!= (const ClipData& other) const { return ! operator== (other); }
 };
 
 //==============================================================================

@@ -313,11 +313,15 @@ namespace StateDocument
             return {};
 
         const auto* text = static_cast<const char*> (data) + 8;
-        const auto textSize = juce::jmin (size - 8, length);
-        if (! isValidUtf8 (text, static_cast<size_t> (textSize)) || ! isPlainDocumentText (text, static_cast<size_t> (textSize)))
+        return parseText (text, static_cast<size_t> (juce::jmin (size - 8, length)));
+    }
+
+    std::unique_ptr<juce::XmlElement> parseText (const char* text, size_t size)
+    {
+        if (size > static_cast<size_t> (std::numeric_limits<int>::max()) || ! isValidUtf8 (text, size) || ! isPlainDocumentText (text, size))
             return {};
 
-        return juce::parseXML (juce::String::fromUTF8 (text, textSize));
+        return juce::parseXML (juce::String::fromUTF8 (text, static_cast<int> (size)));
     }
 
     int readInt (const juce::XmlElement& element, const juce::Identifier& name, int defaultValue)

@@ -64,6 +64,12 @@ namespace StateDocument
     */
     bool isPlainDocumentText (const char* text, size_t size) noexcept;
 
+    /** Parses state document text (UTF-8, size bytes, not necessarily ending
+        in a zero byte): null when it is not valid UTF-8, not plain document
+        text (see isPlainDocumentText) or not XML.
+    */
+    std::unique_ptr<juce::XmlElement> parseText (const char* text, size_t size);
+
     /** Decodes a state blob ("VC2!", a 32-bit length, the XML text, a zero byte)
         as juce::AudioProcessor::getXmlFromBinary does, except that text which is
         not valid UTF-8 or not plain document text is refused: null for anything

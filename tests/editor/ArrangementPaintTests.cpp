@@ -224,5 +224,11 @@ TEST (ClipPaint, ExtremeNoteValuesDrawWithoutOverflow)
                    { std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 0, 0 },
                    { 60, 0, 0, 100 } };
     const auto image = paintClip (clip, 100);
-    EXPECT_TRUE (image.isValid());
+
+    // Pitches span the whole int range, so the ordinary note sits half-way
+    // down the inner box (y = 6 + 26 / 2) at the clip's start, 2 pixels wide.
+    const auto ink = clipBody.overlaidWith (juce::Colour (0xb2ffffff));
+    EXPECT_TRUE (hasInk (image, { 4, 18, 2, 3 }, clipBody));
+    EXPECT_TRUE (near (image.getPixelAt (4, 19), ink, 6));
+    EXPECT_FALSE (hasInk (image, { 8, 8, 80, 24 }, clipBody)) << "the notes out of range draw nothing inside the box";
 }

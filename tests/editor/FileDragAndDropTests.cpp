@@ -103,10 +103,7 @@ TEST (FileDragIn, DropPlacesOneSelectedClip)
 
     auto& clips = Access::clips (e);
     ASSERT_EQ (clips.size(), 1u);
-    EXPECT_EQ (clips[0]->track, 2);
-    EXPECT_EQ (clips[0]->startQ, 20);
-    EXPECT_EQ (clips[0]->lengthQ, 3);
-    EXPECT_EQ (clips[0]->notes, (std::vector<ClipNote> { { 62, 0, 2880, 100 } }));
+    EXPECT_EQ (static_cast<const ClipData&> (*clips[0]), (ClipData { 2, 20, 3, { { 62, 0, 2880, 100 } } }));
     EXPECT_EQ (e.getSelectedClip(), clips[0].get());
     EXPECT_EQ (clips[0]->onDoubleClick, nullptr);
     EXPECT_FALSE (Access::fileDragHover (e));

@@ -162,10 +162,7 @@ TEST (LoadMidiCommand, ReplacesEveryClipWithOneUnselectedClip)
 
     auto& clips = Access::clips (e);
     ASSERT_EQ (clips.size(), 1u);
-    EXPECT_EQ (clips[0]->track, 1);
-    EXPECT_EQ (clips[0]->startQ, 0);
-    EXPECT_EQ (clips[0]->lengthQ, 4);
-    EXPECT_EQ (clips[0]->notes, (std::vector<ClipNote> { { 60, 0, 960, 100 }, { 40, 1920, 1920, 90 } }));
+    EXPECT_EQ (static_cast<const ClipData&> (*clips[0]), (ClipData { 1, 0, 4, { { 60, 0, 960, 100 }, { 40, 1920, 1920, 90 } } }));
     EXPECT_EQ (e.getSelectedClip(), nullptr);
     EXPECT_EQ (clips[0]->getParentComponent(), &Access::clipContainer (e));
     EXPECT_EQ (clips[0]->getBounds(), juce::Rectangle<int> (0, 6, 27, 38));

@@ -141,13 +141,13 @@ TEST (MidiCorpus, WrittenFilesAreReadByOtherTools)
     EXPECT_EQ (mido.at (target.getFile().getFullPathName()), juce::String ((int) ours.front().notes.size()) + "\t" + juce::String (ours.front().lengthQ));
 
     juce::ChildProcess midicsv;
-    if (midicsv.start (juce::StringArray { "midicsv", target.getFile().getFullPathName() }))
-    {
-        const auto csv = midicsv.readAllProcessOutput();
-        EXPECT_EQ (midicsv.getExitCode(), 0u);
-        EXPECT_TRUE (csv.contains ("Header, 1, 1, 960")) << csv;
-        EXPECT_TRUE (csv.contains ("Tempo, 500000")) << csv;
-        EXPECT_TRUE (csv.contains ("1, 3840, Note_on_c, 1, 48, 127")) << csv;
-        EXPECT_TRUE (csv.contains ("End_track")) << csv;
-    }
+    if (! midicsv.start (juce::StringArray { "midicsv", target.getFile().getFullPathName() }))
+        GTEST_SKIP() << "midicsv is not installed";
+
+    const auto csv = midicsv.readAllProcessOutput();
+    EXPECT_EQ (midicsv.getExitCode(), 0u);
+    EXPECT_TRUE (csv.contains ("Header, 1, 1, 960")) << csv;
+    EXPECT_TRUE (csv.contains ("Tempo, 500000")) << csv;
+    EXPECT_TRUE (csv.contains ("1, 3840, Note_on_c, 1, 48, 127")) << csv;
+    EXPECT_TRUE (csv.contains ("End_track")) << csv;
 }

@@ -53,10 +53,7 @@ TEST (MidiFileReader, ConvertsToNineHundredSixtyTicks)
     {
         const auto clip = readBytes (c.bytes);
         ASSERT_TRUE (clip.has_value()) << c.name;
-        EXPECT_EQ (clip->track, 1) << c.name;
-        EXPECT_EQ (clip->startQ, 0) << c.name;
-        EXPECT_EQ (clip->lengthQ, c.lengthQ) << c.name;
-        EXPECT_EQ (clip->notes, c.notes) << c.name;
+        EXPECT_EQ (*clip, (ClipData { 1, 0, c.lengthQ, c.notes })) << c.name;
     }
 }
 

@@ -306,7 +306,10 @@ TEST (PianoRollPaint, AClipWithoutLengthShowsOneQuarterAndEditsNothing)
             f.pointer.dragFromTo (RollFixture::xForTick (10), RollFixture::yForPitch (98), 900, RollFixture::yForPitch (70));
         }
 
-        EXPECT_TRUE (snapshot (*f.roll).isValid());
+        // The note one quarter long spans the whole grid.
+        const auto image = snapshot (*f.roll);
+        const auto noteColour = juce::Colour (0xff474747).overlaidWith (juce::Colour (0xb200bfff));
+        EXPECT_TRUE (near (image.getPixelAt (1000, RollFixture::yForPitch (98)), noteColour, 6)) << lengthQ;
         EXPECT_EQ (f.roll->xToTick (1099), 840) << "one quarter across the grid";
         f.roll->close();
         EXPECT_EQ (f.clip.notes, notes);

@@ -1,6 +1,8 @@
 #include "support/EditorTestAccess.h"
 #include "support/PianoRollTestAccess.h"
 
+#include "model/StateDocument.h"
+
 #include <gtest/gtest.h>
 
 using Access = CarvolinEditorTestAccess;
@@ -107,13 +109,16 @@ TEST (PianoRollWindow, OpeningAnotherClipKeepsTheFirstClipsWrittenNotes)
 
 TEST (PianoRollWindow, EditsAreLostWhenTheEditorCloses)
 {
-    auto processor = std::make_unique<CarvolinProcessor>();
-    std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor->createEditor()));
-    auto& clip = Access::addClip (*editor, 1, 0, 4);
+    CarvolinProcessor processor;
+    std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
+    auto& clip = Access::addClip (*editor, 1, 0, 4, { { 60, 0, 960, 100 } });
     editor->openPianoRoll (&clip);
     drawNote (*editor->getPianoRoll());
-    EXPECT_TRUE (clip.notes.empty());
-    editor.reset(); // must not write into the clip while tearing down
+    editor.reset();
+
+    const auto clips = StateDocument::readClips (processor.getSavedState().get());
+    ASSERT_EQ (clips.size(), 1u);
+    EXPECT_EQ (clips[0].notes, (std::vector<ClipNote> { { 60, 0, 960, 100 } }));
 }
 
 TEST (PianoRollWindow, DeletingTheOpenClipThenClosingIsSafe)

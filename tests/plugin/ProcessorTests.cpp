@@ -113,14 +113,18 @@ TEST (Processor, ProcessBlockLeavesSilenceAndNoMidi)
 }
 
 //==============================================================================
-TEST (ProcessorState, FreshProcessorGivesAnEmptyBlock)
+TEST (ProcessorState, FreshProcessorLeavesTheHostsBlockUntouched)
 {
     CarvolinProcessor p;
-    juce::MemoryBlock block ("junk", 4);
-    block.reset();
-    p.getStateInformation (block);
-    EXPECT_EQ (block.getSize(), 0u);
     EXPECT_EQ (p.getSavedState(), nullptr);
+
+    juce::MemoryBlock empty;
+    p.getStateInformation (empty);
+    EXPECT_EQ (empty.getSize(), 0u);
+
+    juce::MemoryBlock junk ("junk", 4);
+    p.getStateInformation (junk);
+    EXPECT_EQ (junk, juce::MemoryBlock ("junk", 4));
 }
 
 TEST (ProcessorState, BlobHasTheDocumentedLayout)

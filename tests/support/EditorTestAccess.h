@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/CarvolinEditor.h"
+#include "support/ModelPrinters.h"
 #include "plugin/CarvolinProcessor.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -14,11 +15,6 @@ namespace juce
     inline void PrintTo (const String& s, std::ostream* os) { *os << '"' << s << '"'; }
 } // namespace juce
 
-/** Readable notes in test failures. */
-inline void PrintTo (const ClipNote& n, std::ostream* os)
-{
-    *os << "(" << n.pitch << ", " << n.startTick << ", " << n.lengthTicks << ", " << n.velocity << ")";
-}
 
 /** Lets tests reach the editor's private controls and lists. */
 struct CarvolinEditorTestAccess
