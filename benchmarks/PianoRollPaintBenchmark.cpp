@@ -5,9 +5,9 @@
 namespace
 {
     /** A 132-quarter clip with the given number of notes spread over it. */
-    std::unique_ptr<ScoreComponent> makeClip (int numNotes)
+    std::unique_ptr<ClipData> makeClip (int numNotes)
     {
-        auto clip = std::make_unique<ScoreComponent> (1, 0, 132);
+        auto clip = std::make_unique<ClipData> (ClipData { 1, 0, 132, {} });
         clip->notes.reserve ((size_t) numNotes);
         for (int i = 0; i < numNotes; ++i)
             clip->notes.push_back ({ 21 + (i * 37) % 88, (int) ((juce::int64) i * 132 * 960 / juce::jmax (1, numNotes)), 240, 100 });

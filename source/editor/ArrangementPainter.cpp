@@ -1,6 +1,7 @@
 #include "editor/ArrangementPainter.h"
 
 #include "model/Arrangement.h"
+#include "model/Palette.h"
 
 namespace ArrangementPainter
 {
@@ -58,14 +59,14 @@ namespace ArrangementPainter
         g.drawText ("Tracks", juce::Rectangle<int> (10, 10, 80, 25), juce::Justification::centredLeft, true);
 
         const auto lanesHeight = geo::laneHeight * scene.numTracks;
-        g.setColour (juce::Colour (0xff1a1a1a));
+        g.setColour (Palette::darkBand);
         g.fillRect (0, geo::originY, geo::headerColumnWidth, lanesHeight);
 
         g.setColour (juce::Colour (0x80000000));
         verticalLine (g, geo::headerColumnWidth, 0, scene.editorHeight);
 
         const auto area = geo::arrangementArea (scene.editorWidth, scene.numTracks);
-        g.setColour (juce::Colour (0xff474747));
+        g.setColour (Palette::lanes);
         g.fillRect (area);
         g.setColour (juce::Colour (0xccffffff));
         g.drawRect (area.toFloat(), 2.0f);
@@ -95,7 +96,7 @@ namespace ArrangementPainter
             g.setColour (juce::Colour (0x59ffffff));
             g.fillRect (bx, area.getY(), 2, area.getHeight());
 
-            g.setColour (juce::Colour (0x1affffff));
+            g.setColour (Palette::faintLine);
             for (int k = 1; k < Arrangement::quartersPerBar; ++k)
             {
                 const auto kx = area.getX() + geo::quarterToX (bar * Arrangement::quartersPerBar + k, view);

@@ -1,24 +1,21 @@
 #include "editor/CarvolinEditor.h"
 
 #include "editor/ArrangementPainter.h"
+#include "model/Palette.h"
 #include "model/Quantize.h"
 #include "model/StateDocument.h"
+#include "pianoroll/PianoRollComponent.h"
 #include "plugin/CarvolinProcessor.h"
 
 #include <algorithm>
 
 namespace
 {
-    const juce::Colour toolbarGrey { 0xff2f4f4f };   // darkslategrey
-    const juce::Colour toolOnColour { 0xff20b2aa };  // lightseagreen
-    const juce::Colour deleteColour { 0xff8b0000 };  // darkred
-    const juce::Colour fileCommandColour { 0xffff8c00 }; // darkorange
-
     void styleButton (juce::TextButton& button, juce::Colour background)
     {
         button.setColour (juce::TextButton::buttonColourId, background);
-        button.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
-        button.setColour (juce::TextButton::textColourOnId, juce::Colours::white);
+        button.setColour (juce::TextButton::textColourOffId, Palette::text);
+        button.setColour (juce::TextButton::textColourOnId, Palette::text);
     }
 } // namespace
 
@@ -55,7 +52,7 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     loadMidiButton.onClick = [this] { loadMidi(); };
 
     quantizeLabel.setText ("Q:", juce::dontSendNotification);
-    quantizeLabel.setColour (juce::Label::textColourId, juce::Colours::white);
+    quantizeLabel.setColour (juce::Label::textColourId, Palette::text);
 
     for (const auto& step : Quantize::steps)
         quantizeBox.addItem (step.text, step.itemId);
@@ -67,16 +64,16 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     for (auto* toolButton : { &selectToolButton, &drawToolButton, &dragToolButton, &resizeToolButton })
     {
         toolButton->setClickingTogglesState (true);
-        styleButton (*toolButton, toolbarGrey);
-        toolButton->setColour (juce::TextButton::buttonOnColourId, toolOnColour);
+        styleButton (*toolButton, Palette::control);
+        toolButton->setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
     }
     selectToolButton.setToggleState (true, juce::dontSendNotification);
 
     for (auto* button : { &addTrackButton, &removeTrackButton, &zoomInButton, &zoomOutButton })
-        styleButton (*button, toolbarGrey);
-    styleButton (deleteButton, deleteColour);
-    styleButton (saveMidiButton, fileCommandColour);
-    styleButton (loadMidiButton, fileCommandColour);
+        styleButton (*button, Palette::control);
+    styleButton (deleteButton, Palette::destructive);
+    styleButton (saveMidiButton, Palette::fileCommand);
+    styleButton (loadMidiButton, Palette::fileCommand);
 
     tracks.reserve (Arrangement::maxTracks);
     for (int i = 0; i < Arrangement::initialTracks; ++i)
@@ -357,16 +354,24 @@ void CarvolinEditor::openPianoRoll (ScoreComponent* clip)
 
     // The piano roll held before, open or closed, goes without writing back.
     pianoRoll = std::make_unique<PianoRollComponent> (clip);
-    pianoRoll->onClose = [this] { writeStateToProcessor(); };
+    pianoRoll->onClose = [this, shown = SafePointer<ScoreComponent> (clip)] {
+        // The clip shows its new notes.
+        if (auto* c = shown.getComponent())
+            c->repaint();
+        writeStateToProcessor();
+    };
     addAndMakeVisible (*pianoRoll);
     pianoRoll->setBounds (getLocalBounds());
     pianoRoll->toFront (true);
 }
 
-void CarvolinEditor::closePianoRollIfEditing (const ScoreComponent* clip)
+void CarvolinEditor::closePianoRollIfEditing (const ClipData* clip)
 {
     // The piano roll never writes into a clip that is gone; closing it shows
     // the user that its clip was deleted.
     if (pianoRoll != nullptr && pianoRoll->getClip() == clip)
+    {
+        pianoRoll->detachClip();
         pianoRoll->setVisible (false);
+    }
 }

@@ -3,7 +3,6 @@
 #include "editor/ArrangementGeometry.h"
 #include "editor/ScoreComponent.h"
 #include "editor/TrackComponent.h"
-#include "pianoroll/PianoRollComponent.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -11,6 +10,7 @@
 #include <vector>
 
 class CarvolinProcessor;
+class PianoRollComponent;
 
 //==============================================================================
 /** The arrangement's tool in force. "Delete" is a command, not a tool. */
@@ -152,7 +152,7 @@ private:
     void layOutAndRepaint();
     void finishDrawing();
     void endGesture();
-    void closePianoRollIfEditing (const ScoreComponent* clip);
+    void closePianoRollIfEditing (const ClipData* clip);
     ScoreComponent& addClip (ClipData data);
     void updateFileDragHover (int x, int y);
     juce::Point<int> toLanes (juce::Point<int> editorPosition) const noexcept;

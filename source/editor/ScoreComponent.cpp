@@ -1,6 +1,7 @@
 #include "editor/ScoreComponent.h"
 
 #include "model/IntRange.h"
+#include "model/Palette.h"
 
 ScoreComponent::ScoreComponent (int trackNumber, int start, int length)
 {
@@ -24,9 +25,9 @@ void ScoreComponent::paint (juce::Graphics& g)
     const auto height = getHeight();
     const auto body = juce::Rectangle<int> (0, 0, width, height).toFloat();
 
-    g.setColour (juce::Colour (0x5900bfff));
+    g.setColour (Palette::clipBody);
     g.fillRoundedRectangle (body, 3.0f);
-    g.setColour (juce::Colour (0xff00bfff));
+    g.setColour (Palette::clipOutline);
     g.drawRoundedRectangle (body, 3.0f, 1.5f);
 
     if (notes.empty())

@@ -1,6 +1,7 @@
 #include "editor/TrackComponent.h"
 
 #include "model/JuceCompat.h"
+#include "model/Palette.h"
 
 TrackComponent::TrackComponent (int number, const std::function<void (juce::ComboBox&)>& populateInstruments)
     : trackNumber (number)
@@ -8,14 +9,14 @@ TrackComponent::TrackComponent (int number, const std::function<void (juce::Comb
     addAndMakeVisible (nameLabel);
     nameLabel.setText ("Ch " + juce::String (trackNumber), juce::dontSendNotification);
     nameLabel.setFont (JuceCompat::plainFont (11.0f));
-    nameLabel.setColour (juce::Label::textColourId, juce::Colours::white);
+    nameLabel.setColour (juce::Label::textColourId, Palette::text);
 
     addAndMakeVisible (instrumentBox);
     instrumentBox.setEditableText (false);
     instrumentBox.setJustificationType (juce::Justification::centred);
-    instrumentBox.setColour (juce::ComboBox::textColourId, juce::Colours::white);
+    instrumentBox.setColour (juce::ComboBox::textColourId, Palette::text);
     instrumentBox.setColour (juce::ComboBox::backgroundColourId, juce::Colour (0xff0f1a1f));
-    instrumentBox.setColour (juce::ComboBox::outlineColourId, juce::Colour (0xff2f4f4f));
+    instrumentBox.setColour (juce::ComboBox::outlineColourId, Palette::control);
 
     jassert (populateInstruments != nullptr);
     if (populateInstruments != nullptr)

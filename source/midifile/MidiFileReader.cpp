@@ -111,9 +111,9 @@ namespace MidiFileReader
 
         for (int runStart = 0; runStart < numEvents;)
         {
-            const auto tick = message (runStart).getTimeStamp();
+            const auto tick = tickOf (message (runStart));
             auto runEnd = runStart + 1;
-            while (runEnd < numEvents && message (runEnd).getTimeStamp() == tick)
+            while (runEnd < numEvents && tickOf (message (runEnd)) == tick)
                 ++runEnd;
 
             for (int position = runStart; position < runEnd;)

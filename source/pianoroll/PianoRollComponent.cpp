@@ -2,6 +2,7 @@
 
 #include "model/IntRange.h"
 #include "model/JuceCompat.h"
+#include "model/Palette.h"
 #include "model/Quantize.h"
 
 namespace
@@ -15,10 +16,10 @@ namespace
 } // namespace
 
 //==============================================================================
-PianoRollComponent::PianoRollComponent (ScoreComponent* clipToEdit)
+PianoRollComponent::PianoRollComponent (ClipData* clipToEdit)
     : clip (clipToEdit)
 {
-    closeButton.setColour (juce::TextButton::buttonColourId, juce::Colour (0xff8b0000));
+    closeButton.setColour (juce::TextButton::buttonColourId, Palette::destructive);
     closeButton.onClick = [this] { close(); };
 
     const std::pair<juce::TextButton*, NoteTool> toolButtons[] = {
@@ -28,14 +29,14 @@ PianoRollComponent::PianoRollComponent (ScoreComponent* clipToEdit)
     for (const auto& [button, tool] : toolButtons)
     {
         button->setClickingTogglesState (true);
-        button->setColour (juce::TextButton::buttonColourId, juce::Colour (0xff2f4f4f));
-        button->setColour (juce::TextButton::buttonOnColourId, juce::Colour (0xff20b2aa));
+        button->setColour (juce::TextButton::buttonColourId, Palette::control);
+        button->setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
         button->onClick = [this, t = tool] { setTool (t); };
     }
     drawButton.setToggleState (true, juce::dontSendNotification);
 
     quantizeLabel.setText ("Q:", juce::dontSendNotification);
-    quantizeLabel.setColour (juce::Label::textColourId, juce::Colours::white);
+    quantizeLabel.setColour (juce::Label::textColourId, Palette::text);
 
     for (const auto& step : Quantize::steps)
         quantizeBox.addItem (step.text, step.itemId);
@@ -72,10 +73,10 @@ PianoRollComponent::PianoRollComponent (ScoreComponent* clipToEdit)
              &verticalScrollBar, &horizontalScrollBar, &verticalZoomSlider, &horizontalZoomSlider })
         addAndMakeVisible (control);
 
-    if (auto* c = clip.getComponent())
+    if (clip != nullptr)
     {
-        clipStartQ = c->startQ;
-        clipLengthQ = c->lengthQ;
+        clipStartQ = clip->startQ;
+        clipLengthQ = clip->lengthQ;
         loadNotesFromClip();
     }
     geometry.clipLengthQ = clipLengthQ;
@@ -135,14 +136,13 @@ void PianoRollComponent::deleteNote (ClipNote* note)
 
 void PianoRollComponent::loadNotesFromClip()
 {
-    auto* c = clip.getComponent();
-    if (c == nullptr)
+    if (clip == nullptr)
         return;
 
     selectedNote = nullptr;
     resizingNote = nullptr;
     workingNotes.clear();
-    for (const auto& note : c->notes)
+    for (const auto& note : clip->notes)
         workingNotes.add (new ClipNote (note));
 
     repaint();
@@ -150,16 +150,13 @@ void PianoRollComponent::loadNotesFromClip()
 
 void PianoRollComponent::commitNotesToClip()
 {
-    auto* c = clip.getComponent();
-    if (c == nullptr)
+    if (clip == nullptr)
         return;
 
-    c->notes.clear();
-    c->notes.reserve (static_cast<size_t> (workingNotes.size()));
+    clip->notes.clear();
+    clip->notes.reserve (static_cast<size_t> (workingNotes.size()));
     for (const auto* note : workingNotes)
-        c->notes.push_back (*note);
-
-    c->repaint();
+        clip->notes.push_back (*note);
 }
 
 void PianoRollComponent::close()
@@ -373,7 +370,7 @@ juce::String PianoRollComponent::getTitle() const
 void PianoRollComponent::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colour (0xff2a2a2a));
-    g.setColour (juce::Colour (0xff1a1a1a));
+    g.setColour (Palette::darkBand);
     g.fillRect (0, 0, getWidth(), headerHeight);
 
     g.setColour (juce::Colours::white);
@@ -422,7 +419,7 @@ void PianoRollComponent::drawGrid (juce::Graphics& g) const
     const auto gridLeft = static_cast<float> (grid.getX());
     const auto gridRight = static_cast<float> (grid.getRight());
 
-    g.setColour (juce::Colour (0xff474747));
+    g.setColour (Palette::lanes);
     g.fillRect (grid);
 
     for (int i = 0; i <= PianoRollGeometry::numRows; ++i)
@@ -432,7 +429,7 @@ void PianoRollComponent::drawGrid (juce::Graphics& g) const
             continue;
 
         const auto isC = i < PianoRollGeometry::numRows && (PianoRollGeometry::highestPitch - i) % 12 == 0;
-        g.setColour (juce::Colour (isC ? 0x4cffffffu : 0x1affffffu));
+        g.setColour (isC ? juce::Colour (0x4cffffff) : Palette::faintLine);
         g.fillRect (grid.getX(), IntRange::pixels (y), grid.getWidth(), 1);
     }
 
@@ -484,7 +481,7 @@ void PianoRollComponent::drawNotes (juce::Graphics& g) const
         if (note == selectedNote)
             g.setColour (juce::Colour (isMoving ? 0xcc800080u : 0xccffff00u));
         else
-            g.setColour (juce::Colour (0xb200bfff));
+            g.setColour (Palette::note);
 
         g.fillRoundedRectangle (bounds, 3.0f);
         g.setColour (juce::Colour (0x80ffffff));

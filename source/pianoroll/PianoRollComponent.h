@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/ScoreComponent.h"
+#include "model/Arrangement.h"
 #include "pianoroll/PianoRollGeometry.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -21,14 +21,14 @@ enum class NoteTool
 /** The note editor for one clip, laid over the whole main window. It edits a
     copy of the clip's notes and writes them back only when "X" closes it.
 
-    It holds its clip through a safe pointer: when the clip is destroyed while
-    the piano roll is open, "X" only hides it.
+    It does not own its clip. Whoever removes the clip detaches it first
+    (detachClip); "X" then only hides the piano roll.
 */
 class PianoRollComponent final : public juce::Component,
                                  public juce::ScrollBar::Listener
 {
 public:
-    explicit PianoRollComponent (ScoreComponent* clipToEdit);
+    explicit PianoRollComponent (ClipData* clipToEdit);
     ~PianoRollComponent() override;
 
     //==============================================================================
@@ -65,17 +65,20 @@ public:
     /** Copies the clip's notes into the working list. */
     void loadNotesFromClip();
 
-    /** Writes the working list back into the clip and repaints it. */
+    /** Writes the working list back into the clip. */
     void commitNotesToClip();
 
     /** Closes the piano roll as "X" does: writes back, hides, tells onClose. */
     void close();
 
+    /** Forgets the clip, which is about to be removed: nothing is written back. */
+    void detachClip() noexcept { clip = nullptr; }
+
     /** Called after "X" wrote the notes back and hid the piano roll. */
     std::function<void()> onClose;
 
     //==============================================================================
-    ScoreComponent* getClip() const noexcept { return clip.getComponent(); }
+    ClipData* getClip() const noexcept { return clip; }
     const juce::OwnedArray<ClipNote>& getWorkingNotes() const noexcept { return workingNotes; }
     ClipNote* getSelectedNote() const noexcept { return selectedNote; }
     NoteTool getCurrentTool() const noexcept { return currentTool; }
@@ -115,7 +118,7 @@ private:
     bool isMoving = false;
     bool isResizing = false;
 
-    juce::Component::SafePointer<ScoreComponent> clip;
+    ClipData* clip = nullptr;
     int clipStartQ = 0;
     int clipLengthQ = 4;
 

@@ -3,6 +3,7 @@
 // "X", and the blob the host gets back.
 
 #include "editor/CarvolinEditor.h"
+#include "pianoroll/PianoRollComponent.h"
 #include "plugin/CarvolinProcessor.h"
 
 #include <cstddef>

@@ -1,6 +1,7 @@
 // Loads the built VST3 and LV2 bundles through JUCE's own plug-in hosting, as
 // a host does, and checks what a host sees of Carvolin.
 
+#include "model/JuceCompat.h"
 #include "support/JuceEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -26,15 +27,18 @@ namespace
             {
                 auto vst3 = std::make_unique<juce::VST3PluginFormat>();
                 vst3->findAllTypesForFile (types, CARVOLIN_VST3_BUNDLE);
-                formatManager.addFormat (vst3.release());
+                JuceCompat::addPluginFormat (formatManager, std::move (vst3));
             }
             else
             {
+                // The search may also name every other LV2 plug-in installed on
+                // the machine (JUCE 8 does): take ours by its URI.
                 auto lv2 = std::make_unique<juce::LV2PluginFormat>();
                 const auto uris = lv2->searchPathsForPlugins (juce::FileSearchPath (juce::File (CARVOLIN_LV2_BUNDLE).getParentDirectory().getFullPathName()), true, false);
                 for (const auto& uri : uris)
-                    lv2->findAllTypesForFile (types, uri);
-                formatManager.addFormat (lv2.release());
+                    if (uri == CARVOLIN_LV2_URI)
+                        lv2->findAllTypesForFile (types, uri);
+                JuceCompat::addPluginFormat (formatManager, std::move (lv2));
             }
 
             if (types.size() == 1)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/CarvolinEditor.h"
+#include "pianoroll/PianoRollComponent.h"
 #include "support/ModelPrinters.h"
 #include "plugin/CarvolinProcessor.h"
 
