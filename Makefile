@@ -14,7 +14,7 @@ FUZZ_SECONDS ?= 45
 
 STANDALONE := $(BUILD_DIR)/Carvolin_artefacts/$(BUILD_TYPE)/Standalone/Carvolin
 
-.PHONY: run test check test-sanitizers test-tsan fuzz deps configure build bench clean
+.PHONY: run test check format test-sanitizers test-tsan fuzz deps configure build bench clean
 
 run: configure
 	cmake --build $(BUILD_DIR) --target Carvolin_Standalone
@@ -38,6 +38,10 @@ check: deps
 	    -DCARVOLIN_BUILD_BENCHMARKS=OFF -DCARVOLIN_BUILD_HOST_TESTS=OFF $(CMAKE_ARGS)
 	cmake --build $(DEBUG_BUILD_DIR) --target CarvolinTests
 	scripts/run-tests.sh "$(DEBUG_BUILD_DIR)" -L unit
+
+# Formats every C++ file as .clang-format says (make test fails on any that is not).
+format: deps
+	scripts/check-format.sh --fix
 
 # One clang build serves both: everything with ASan and UBSan, plus the fuzz targets.
 # The scripts that drive the standalone app by pointer timing run in the normal build only.

@@ -6,7 +6,7 @@ set -euo pipefail
 
 required=(
     build-essential cmake ninja-build pkg-config git
-    clang libclang-rt-dev
+    clang libclang-rt-dev clang-format
     libgtest-dev libbenchmark-dev
     libasound2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev
