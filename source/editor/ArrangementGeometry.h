@@ -14,8 +14,8 @@
 namespace ArrangementGeometry
 {
     constexpr int headerColumnWidth = 200;
-    constexpr int originX = 210;    ///< left edge of the lanes in editor coordinates
-    constexpr int originY = 130;    ///< top edge of the lanes in editor coordinates
+    constexpr int originX = 210; ///< left edge of the lanes in editor coordinates
+    constexpr int originY = 130; ///< top edge of the lanes in editor coordinates
     constexpr int laneHeight = 50;
     constexpr int clipTopInset = 6; ///< a clip starts this far below the top of its lane
     constexpr int clipHeight = 38;

@@ -248,7 +248,6 @@ juce::Point<int> CarvolinEditor::toLanes (juce::Point<int> editorPosition) const
     return editorPosition - arrangementArea.getPosition();
 }
 
-
 //==============================================================================
 void CarvolinEditor::addTrack()
 {
@@ -344,7 +343,6 @@ void CarvolinEditor::zoomOut()
     resized();
     repaint();
 }
-
 
 //==============================================================================
 void CarvolinEditor::openPianoRoll (ScoreComponent* clip)

@@ -113,7 +113,6 @@ void CarvolinEditor::filesDropped (const juce::StringArray& files, int, int)
     repaint();
 }
 
-
 //==============================================================================
 juce::String CarvolinEditor::exportClipToTempFile (ScoreComponent* clip)
 {
@@ -140,7 +139,6 @@ juce::String CarvolinEditor::exportClipToTempFile (ScoreComponent* clip)
 
     return file.existsAsFile() && file.getSize() > 0 ? file.getFullPathName() : juce::String();
 }
-
 
 //==============================================================================
 std::vector<const ClipData*> CarvolinEditor::clipData() const

@@ -45,7 +45,7 @@ namespace MidiFileReader
                 return;
 
             readBigEndian32 (data, size); // header length
-            data += 2; // format
+            data += 2;                    // format
             const auto numChunks = juce::ByteOrder::bigEndianShort (data);
             data += 4; // chunk count, division
             size -= 6;

@@ -35,10 +35,10 @@ namespace Arrangement
 /** One note of a clip. Values are stored as they come; nothing is clamped here. */
 struct ClipNote
 {
-    juce::int32 pitch = 60;       ///< MIDI note number
-    juce::int32 startTick = 0;    ///< start, in ticks from the start of the clip
+    juce::int32 pitch = 60;        ///< MIDI note number
+    juce::int32 startTick = 0;     ///< start, in ticks from the start of the clip
     juce::int32 lengthTicks = 960; ///< duration in ticks
-    juce::int32 velocity = 100;   ///< MIDI velocity
+    juce::int32 velocity = 100;    ///< MIDI velocity
 
     bool operator== (const ClipNote& other) const noexcept
     {

@@ -11,21 +11,21 @@ namespace JuceCompat
     /** A plain font of the default typeface with the given height. */
     inline juce::Font plainFont (float height)
     {
-       #if JUCE_MAJOR_VERSION >= 8
+#if JUCE_MAJOR_VERSION >= 8
         return juce::Font (juce::FontOptions (height));
-       #else
+#else
         return juce::Font (height);
-       #endif
+#endif
     }
 
     /** The width in pixels of a single line of text in the given font. */
     inline float stringWidth (const juce::Font& font, const juce::String& text)
     {
-       #if JUCE_MAJOR_VERSION >= 8
+#if JUCE_MAJOR_VERSION >= 8
         return juce::GlyphArrangement::getStringWidth (font, text);
-       #else
+#else
         return font.getStringWidthFloat (text);
-       #endif
+#endif
     }
 
     /** Hands a plug-in format to a format manager, which owns it from then on.
@@ -34,10 +34,10 @@ namespace JuceCompat
     template <typename FormatManager, typename Format>
     void addPluginFormat (FormatManager& manager, std::unique_ptr<Format> format)
     {
-       #if JUCE_MAJOR_VERSION >= 8
+#if JUCE_MAJOR_VERSION >= 8
         manager.addFormat (std::move (format));
-       #else
+#else
         manager.addFormat (format.release());
-       #endif
+#endif
     }
 } // namespace JuceCompat

@@ -104,10 +104,23 @@ namespace StateDocument
 
             int extra = 0;
             juce::uint32 value = 0;
-            if ((lead & 0xe0) == 0xc0)      { extra = 1; value = lead & 0x1fu; }
-            else if ((lead & 0xf0) == 0xe0) { extra = 2; value = lead & 0x0fu; }
-            else if ((lead & 0xf8) == 0xf0) { extra = 3; value = lead & 0x07u; }
-            else                            return false;
+            if ((lead & 0xe0) == 0xc0)
+            {
+                extra = 1;
+                value = lead & 0x1fu;
+            }
+            else if ((lead & 0xf0) == 0xe0)
+            {
+                extra = 2;
+                value = lead & 0x0fu;
+            }
+            else if ((lead & 0xf8) == 0xf0)
+            {
+                extra = 3;
+                value = lead & 0x07u;
+            }
+            else
+                return false;
 
             if (end - p < extra)
                 return false;
@@ -186,15 +199,13 @@ namespace StateDocument
             size_t i = 0;
             const auto at = [&] (char c) { return i < text.size() && text[i] == c; };
 
-            const auto skipBlanks = [&]
-            {
+            const auto skipBlanks = [&] {
                 const auto start = i;
                 i = juce::jmin (text.size(), text.find_first_not_of (blanks, i));
                 return i > start;
             };
 
-            const auto skipName = [&]
-            {
+            const auto skipName = [&] {
                 const auto start = i;
                 for (; i < text.size(); ++i)
                 {

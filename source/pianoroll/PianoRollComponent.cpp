@@ -23,8 +23,7 @@ PianoRollComponent::PianoRollComponent (ClipData* clipToEdit)
     closeButton.onClick = [this] { close(); };
 
     const std::pair<juce::TextButton*, NoteTool> toolButtons[] = {
-        { &drawButton, NoteTool::Draw }, { &selectButton, NoteTool::Select },
-        { &resizeButton, NoteTool::Resize }, { &eraseButton, NoteTool::Erase }
+        { &drawButton, NoteTool::Draw }, { &selectButton, NoteTool::Select }, { &resizeButton, NoteTool::Resize }, { &eraseButton, NoteTool::Erase }
     };
     for (const auto& [button, tool] : toolButtons)
     {
@@ -172,7 +171,11 @@ bool PianoRollComponent::isBlackKey (int pitch) noexcept
 {
     switch (((pitch % 12) + 12) % 12)
     {
-        case 1: case 3: case 6: case 8: case 10: return true;
+        case 1:
+        case 3:
+        case 6:
+        case 8:
+        case 10: return true;
         default: return false;
     }
 }
@@ -364,7 +367,7 @@ void PianoRollComponent::mouseUp (const juce::MouseEvent&)
 juce::String PianoRollComponent::getTitle() const
 {
     return "Piano Roll - Clip: Bar " + juce::String (clipStartQ / 4) + " to " + juce::String ((clipStartQ + clipLengthQ) / 4)
-         + " (Length: " + juce::String (clipLengthQ / 4) + " bars, " + juce::String (clipLengthQ) + " quarters)";
+        + " (Length: " + juce::String (clipLengthQ / 4) + " bars, " + juce::String (clipLengthQ) + " quarters)";
 }
 
 void PianoRollComponent::paint (juce::Graphics& g)

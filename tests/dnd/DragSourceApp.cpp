@@ -3,8 +3,8 @@
 //
 //   carvolin-drag-source FILE
 
-#include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_events/juce_events.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 namespace
 {

@@ -5,8 +5,8 @@
 // Each dropped file is copied into RECORD_FOLDER, and its original path is
 // appended to RECORD_FOLDER/dropped.txt. The program ends after the first drop.
 
-#include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_events/juce_events.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 namespace
 {
@@ -24,8 +24,16 @@ namespace
         }
 
         bool isInterestedInFileDrag (const juce::StringArray&) override { return true; }
-        void fileDragEnter (const juce::StringArray&, int, int) override { hovering = true; repaint(); }
-        void fileDragExit (const juce::StringArray&) override { hovering = false; repaint(); }
+        void fileDragEnter (const juce::StringArray&, int, int) override
+        {
+            hovering = true;
+            repaint();
+        }
+        void fileDragExit (const juce::StringArray&) override
+        {
+            hovering = false;
+            repaint();
+        }
 
         void filesDropped (const juce::StringArray& files, int, int) override
         {

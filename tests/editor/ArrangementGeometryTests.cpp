@@ -33,14 +33,14 @@ TEST (ArrangementGeometry, QuarterAndPixelMapping)
     };
 
     const Case cases[] = {
-        { view (880, 32), 1, 6 },          // 880 / 128 = 6.875, truncated
-        { view (880, 32), 132, 907 },      // the timeline reaches past the lanes
-        { view (880, 33), 132, 880 },      // all 33 bars fill the lanes exactly
-        { view (1780, 1), 1, 445 },        // widest window, one bar in view
+        { view (880, 32), 1, 6 },     // 880 / 128 = 6.875, truncated
+        { view (880, 32), 132, 907 }, // the timeline reaches past the lanes
+        { view (880, 33), 132, 880 }, // all 33 bars fill the lanes exactly
+        { view (1780, 1), 1, 445 },   // widest window, one bar in view
         { view (1780, 1), 132, 58740 },
-        { view (880, 32, 100), 0, -100 },  // scrolled
+        { view (880, 32, 100), 0, -100 }, // scrolled
         { view (880, 32, 100), 16, 10 },
-        { view (0, 32), 100, 0 },          // no lanes to show
+        { view (0, 32), 100, 0 },           // no lanes to show
         { view (1780, 1), intMax, intMax }, // positions beyond int saturate
         { view (1780, 1), intMin, intMin },
         { view (880, 32, intMin), 0, intMax },
@@ -58,9 +58,9 @@ TEST (ArrangementGeometry, QuarterAndPixelMapping)
 
     const Back backs[] = {
         { view (880, 32), 210, 0 },
-        { view (880, 32), 216, 0 },        // quarter 1 starts at x 6.875
+        { view (880, 32), 216, 0 }, // quarter 1 starts at x 6.875
         { view (880, 32), 217, 1 },
-        { view (880, 32), 200, -1 },       // left of the lanes, truncated toward zero
+        { view (880, 32), 200, -1 }, // left of the lanes, truncated toward zero
         { view (880, 32), 1089, 127 },
         { view (880, 1, 28160), 210, 128 }, // scrolled to the end at one bar
         { view (0, 32), 500, 0 },
@@ -119,13 +119,13 @@ TEST (ArrangementEditing, MovedStartStaysOnTheTimeline)
         { 0, 4, view (880, 32), 0 },
         { 27, 4, view (880, 32), 3 },
         { -500, 4, view (880, 32), 0 },
-        { 880, 4, view (880, 32), 128 },       // the end stops at quarter 132
+        { 880, 4, view (880, 32), 128 }, // the end stops at quarter 132
         { 5000, 1, view (880, 32), 131 },
-        { 20, 200, view (880, 32), 0 },        // longer than the timeline: from 0
-        { 0, 4, view (880, 1, 28160), 128 },   // scrolled to the end at one bar
+        { 20, 200, view (880, 32), 0 },      // longer than the timeline: from 0
+        { 0, 4, view (880, 1, 28160), 128 }, // scrolled to the end at one bar
         { 219, 1, view (880, 1), 0 },
         { 220, 1, view (880, 1), 1 },
-        { 100, 4, view (0, 32), 0 },           // no lanes
+        { 100, 4, view (0, 32), 0 }, // no lanes
         { intMax, 4, view (580, 33, intMax), 128 },
         { intMin, 4, view (580, 33, intMin), 0 },
     };
@@ -150,12 +150,12 @@ TEST (ArrangementEditing, DrawnLengthRunsFromTheStartToThePointer)
 
     const Case cases[] = {
         { 210 + 83, 8, view (880, 32), 4 },
-        { 210 + 56, 8, view (880, 32), 1 },    // the start's own quarter
-        { 0, 8, view (880, 32), 1 },           // left of the start
-        { 2000, 128, view (880, 33), 4 },      // right of the lanes: the timeline's end
+        { 210 + 56, 8, view (880, 32), 1 }, // the start's own quarter
+        { 0, 8, view (880, 32), 1 },        // left of the start
+        { 2000, 128, view (880, 33), 4 },   // right of the lanes: the timeline's end
         { 2000, 131, view (880, 33), 1 },
         { 2000, 0, view (880, 1, 28160), 132 },
-        { 500, 0, view (0, 32), 1 },           // no lanes
+        { 500, 0, view (0, 32), 1 }, // no lanes
         { intMax, 0, view (1780, 1, intMax), 132 },
         { intMin, 0, view (1780, 1, intMin), 1 },
     };
@@ -180,11 +180,11 @@ TEST (ArrangementEditing, ResizedLengthAndPanLimits)
     };
 
     const Resize resizes[] = {
-        { 27, 0, view (880, 32), 4 },          // whole pixels per quarter: 27 / 6
+        { 27, 0, view (880, 32), 4 }, // whole pixels per quarter: 27 / 6
         { 0, 0, view (880, 32), 1 },
         { -50, 8, view (880, 32), 1 },
-        { 5000, 128, view (880, 32), 4 },      // ends with the timeline
-        { 5000, 200, view (880, 32), 1 },      // a clip beyond the timeline keeps one quarter
+        { 5000, 128, view (880, 32), 4 }, // ends with the timeline
+        { 5000, 200, view (880, 32), 1 }, // a clip beyond the timeline keeps one quarter
         { intMax, 0, view (1780, 1, intMax), 132 },
     };
 

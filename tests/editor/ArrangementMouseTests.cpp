@@ -208,7 +208,7 @@ TEST (ArrangementSelect, LeavingTheLanesWithoutAFileKeepsTheClip)
     Pointer pointer { e };
 
     pointer.press (quarterX (5), laneY (0));
-    pointer.drag (100, 50);             // out of the lanes
+    pointer.drag (100, 50);                  // out of the lanes
     pointer.drag (quarterX (20), laneY (1)); // back in: the clip no longer follows
     pointer.release (quarterX (20), laneY (1));
     EXPECT_EQ (clipStates (e).front(), (ClipState { 1, 4, 4 }));
@@ -227,9 +227,17 @@ TEST (ArrangementResize, HandleIsTheRightHandFifteenPercent)
         bool expected;
     };
     const Case cases[] = {
-        { wide, 133, 20, false }, { wide, 134, 20, true }, { wide, 140, 20, true }, { wide, 141, 20, false },
-        { wide, 137, 5, false },  { wide, 137, 6, true },  { wide, 137, 44, true }, { wide, 137, 45, false },
-        { narrow, 105, 20, false }, { narrow, 106, 20, true }, { narrow, 107, 20, false },
+        { wide, 133, 20, false },
+        { wide, 134, 20, true },
+        { wide, 140, 20, true },
+        { wide, 141, 20, false },
+        { wide, 137, 5, false },
+        { wide, 137, 6, true },
+        { wide, 137, 44, true },
+        { wide, 137, 45, false },
+        { narrow, 105, 20, false },
+        { narrow, 106, 20, true },
+        { narrow, 107, 20, false },
     };
 
     for (const auto& c : cases)
@@ -240,7 +248,7 @@ TEST (ArrangementResize, DragsTheRightEdgeAndRefusesOverlaps)
 {
     EditorFixture f;
     auto& e = *f.editor;
-    auto& clip = Access::addClip (e, 1, 0, 4);   // 27 pixels wide: handle at local x 24..27
+    auto& clip = Access::addClip (e, 1, 0, 4); // 27 pixels wide: handle at local x 24..27
     Access::addClip (e, 1, 10, 4);
     e.setTool (EditTool::Resize);
     Pointer pointer { e };

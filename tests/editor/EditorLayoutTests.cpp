@@ -249,11 +249,11 @@ TEST (Quantize, SnapsToTheNearestStepWithTiesGoingUp)
         { 960, 960, 960 },
         { 1439, 960, 960 },
         { 1440, 960, 1920 },
-        { 200, 160, 160 },   // 1/16T
+        { 200, 160, 160 }, // 1/16T
         { 240, 160, 320 },
-        { 960, 640, 1280 },  // 1/4T: an odd quarter goes up by a third...
+        { 960, 640, 1280 }, // 1/4T: an odd quarter goes up by a third...
         { 320, 320, 320 },
-        { -119, 240, 0 },    // negative ticks: truncating remainder
+        { -119, 240, 0 }, // negative ticks: truncating remainder
         { -121, 240, 0 },
         { -360, 240, -240 },
         { -361, 240, -240 },

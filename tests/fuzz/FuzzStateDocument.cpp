@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     if (StateDocument::readClips (written.get()) != clips)
         __builtin_trap();
 
-    const auto readsBack = [] (const juce::MemoryBlock& bytes)
-    {
+    const auto readsBack = [] (const juce::MemoryBlock& bytes) {
         return bytes.isEmpty() || MidiFileReader::parse (bytes.getData(), bytes.getSize()).has_value();
     };
 

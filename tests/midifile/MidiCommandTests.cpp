@@ -156,8 +156,7 @@ TEST (LoadMidiCommand, ReplacesEveryClipWithOneUnselectedClip)
 
     using namespace MidiBytes;
     const auto midi = writeFile (f.folder.getFile(), "two channels.mid",
-                                 file (1, 480, { track ({ { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }),
-                                                 track ({ { 960, 0x93, 40, 90 }, { 960, 0x83, 40, 0 } }) }));
+                                 file (1, 480, { track ({ { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }), track ({ { 960, 0x93, 40, 90 }, { 960, 0x83, 40, 0 } }) }));
     e.loadMidiFromFile (midi);
 
     auto& clips = Access::clips (e);

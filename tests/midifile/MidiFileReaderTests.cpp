@@ -42,8 +42,7 @@ TEST (MidiFileReader, ConvertsToNineHundredSixtyTicks)
     const Case cases[] = {
         { "division 480", oneTrack (480, { { 480, 0x90, 60, 100 }, { 960, 0x80, 60, 0 } }), 2, { { 60, 0, 1920, 100 } } },
         { "division 96", oneTrack (96, { { 0, 0x90, 62, 80 }, { 24, 0x80, 62, 0 } }), 1, { { 62, 0, 240, 80 } } },
-        { "division 1000: 1 tick is 0 ticks, still kept", oneTrack (1000, { { 1, 0x90, 64, 70 }, { 1, 0x80, 64, 0 }, { 0, 0x90, 65, 70 }, { 1000, 0x80, 65, 0 } }),
-          2, { { 64, 0, 0, 70 }, { 65, 1, 960, 70 } } },
+        { "division 1000: 1 tick is 0 ticks, still kept", oneTrack (1000, { { 1, 0x90, 64, 70 }, { 1, 0x80, 64, 0 }, { 0, 0x90, 65, 70 }, { 1000, 0x80, 65, 0 } }), 2, { { 64, 0, 0, 70 }, { 65, 1, 960, 70 } } },
         { "time-code division reads as 480", oneTrack (0xE728, { { 480, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }), 1, { { 60, 0, 960, 100 } } },
         { "division 0 reads as 480", oneTrack (0, { { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }), 1, { { 60, 0, 960, 100 } } },
         { "silence before the first note is removed", oneTrack (480, { { 1920, 0x90, 60, 100 }, { 240, 0x80, 60, 0 } }), 1, { { 60, 0, 480, 100 } } },
@@ -89,12 +88,9 @@ TEST (MidiFileReader, WhichNotesAreKept)
     };
 
     const Case cases[] = {
-        { "a note-off on the same tick drops the note", oneTrack (480, { { 0, 0x90, 60, 100 }, { 0, 0x80, 60, 0 }, { 0, 0x90, 61, 100 }, { 10, 0x80, 61, 0 } }),
-          { { 61, 0, 20, 100 } } },
-        { "no later note-off: dropped", oneTrack (480, { { 0, 0x90, 60, 100 }, { 0, 0x90, 61, 100 }, { 480, 0x80, 61, 0 } }),
-          { { 61, 0, 960, 100 } } },
-        { "velocity 0 ends a note and starts none", oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x90, 60, 0 } }),
-          { { 60, 0, 960, 100 } } },
+        { "a note-off on the same tick drops the note", oneTrack (480, { { 0, 0x90, 60, 100 }, { 0, 0x80, 60, 0 }, { 0, 0x90, 61, 100 }, { 10, 0x80, 61, 0 } }), { { 61, 0, 20, 100 } } },
+        { "no later note-off: dropped", oneTrack (480, { { 0, 0x90, 60, 100 }, { 0, 0x90, 61, 100 }, { 480, 0x80, 61, 0 } }), { { 61, 0, 960, 100 } } },
+        { "velocity 0 ends a note and starts none", oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x90, 60, 0 } }), { { 60, 0, 960, 100 } } },
         { "a note-off of the same key on another channel ends the note",
           oneTrack (480, { { 0, 0x90, 60, 100 }, { 0, 0x91, 60, 90 }, { 240, 0x81, 60, 0 }, { 240, 0x80, 60, 0 } }),
           { { 60, 0, 480, 100 }, { 60, 0, 480, 90 } } },
@@ -118,8 +114,7 @@ TEST (MidiFileReader, WhichNotesAreKept)
 
 TEST (MidiFileReader, NotesGoTrackByTrack)
 {
-    const auto clip = readBytes (file (1, 480, { track ({ { 960, 0x90, 70, 1 }, { 480, 0x80, 70, 0 } }),
-                                                 track ({ { 0, 0x92, 50, 2 }, { 480, 0x82, 50, 0 } }) }));
+    const auto clip = readBytes (file (1, 480, { track ({ { 960, 0x90, 70, 1 }, { 480, 0x80, 70, 0 } }), track ({ { 0, 0x92, 50, 2 }, { 480, 0x82, 50, 0 } }) }));
     ASSERT_TRUE (clip.has_value());
     EXPECT_EQ (clip->notes, (std::vector<ClipNote> { { 70, 1920, 960, 1 }, { 50, 0, 960, 2 } }));
     EXPECT_EQ (clip->lengthQ, 3);
@@ -156,8 +151,7 @@ TEST (MidiFileReader, RejectsFilesThatAreNotMidi)
 TEST (MidiFileReader, LargeTicksUseSixtyFourBits)
 {
     // A note starting after 3,000,000 ticks at division 960 would overflow 32-bit products.
-    const auto clip = readBytes (oneTrack (960, { { 0, 0x90, 40, 100 }, { 10, 0x80, 40, 0 },
-                                                  { 3000000, 0x90, 41, 100 }, { 960, 0x80, 41, 0 } }));
+    const auto clip = readBytes (oneTrack (960, { { 0, 0x90, 40, 100 }, { 10, 0x80, 40, 0 }, { 3000000, 0x90, 41, 100 }, { 960, 0x80, 41, 0 } }));
     ASSERT_TRUE (clip.has_value());
     EXPECT_EQ (clip->notes.back(), (ClipNote { 41, 3000010, 960, 100 }));
     EXPECT_EQ (clip->lengthQ, (3000010 + 960 + 959) / 960);
@@ -178,12 +172,10 @@ TEST (MidiFileReader, SameTickNotesFollowJuceEightsOrder)
     const Case cases[] = {
         // At tick 480: on(ch1) then off(ch1). The two change places, so the first
         // note ends there and the second one runs to 960.
-        { "on then off of one channel and key", oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x90, 60, 90 }, { 0, 0x80, 60, 0 }, { 480, 0x80, 60, 0 } }),
-          { { 60, 0, 960, 100 }, { 60, 960, 960, 90 } } },
+        { "on then off of one channel and key", oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x90, 60, 90 }, { 0, 0x80, 60, 0 }, { 480, 0x80, 60, 0 } }), { { 60, 0, 960, 100 }, { 60, 960, 960, 90 } } },
         // The note-off is on channel 2: not exchanged, so the note-on at 480 keeps
         // its place before it and ends right there (dropped).
-        { "note-off of another channel stays", oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x90, 60, 90 }, { 0, 0x81, 60, 0 }, { 480, 0x80, 60, 0 } }),
-          { { 60, 0, 960, 100 } } },
+        { "note-off of another channel stays", oneTrack (480, { { 0, 0x90, 60, 100 }, { 480, 0x90, 60, 90 }, { 0, 0x81, 60, 0 }, { 480, 0x80, 60, 0 } }), { { 60, 0, 960, 100 } } },
         // The tick's first note-on (key 62) has no note-off there: the rest of the
         // tick stays as the file has it, so key 60's note-on still comes first.
         { "first note-on without a note-off on its tick",

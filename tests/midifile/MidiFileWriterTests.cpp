@@ -50,8 +50,7 @@ TEST (MidiFileWriter, ThreeNoteExampleByteForByte)
 
     const auto bytes = read (w.target);
     EXPECT_EQ (bytes.size(), 58u);
-    EXPECT_EQ (hex (bytes), spaced (header1Track + "4D 54 72 6B 00 00 00 24" + tempo
-                                    + "00 90 3C 64 | 00 40 5A | 87 40 80 3C 00 | 00 40 00 | 96 40 91 30 7F | 83 60 81 30 00 | 01 FF 2F 00"));
+    EXPECT_EQ (hex (bytes), spaced (header1Track + "4D 54 72 6B 00 00 00 24" + tempo + "00 90 3C 64 | 00 40 5A | 87 40 80 3C 00 | 00 40 00 | 96 40 91 30 7F | 83 60 81 30 00 | 01 FF 2F 00"));
 }
 
 TEST (MidiFileWriter, SingleNoteFile)
@@ -123,8 +122,7 @@ TEST (MidiFileWriter, ExtensionRule)
         const char* chosen;
         const char* written;
     };
-    const Case cases[] = { { "song", "song.mid" }, { "song.txt", "song.mid" }, { "take.1", "take.mid" },
-                           { "song.MIDI", "song.MIDI" }, { "song.midi", "song.midi" }, { "a.Mid", "a.Mid" } };
+    const Case cases[] = { { "song", "song.mid" }, { "song.txt", "song.mid" }, { "take.1", "take.mid" }, { "song.MIDI", "song.MIDI" }, { "song.midi", "song.midi" }, { "a.Mid", "a.Mid" } };
 
     for (const auto& c : cases)
     {

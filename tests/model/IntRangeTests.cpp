@@ -9,7 +9,11 @@ TEST (IntRange, HoldsValuesToTheRangeOfInt)
     constexpr auto intMin = std::numeric_limits<int>::min();
     constexpr auto intMax = std::numeric_limits<int>::max();
 
-    const struct { juce::int64 value; int expected; } saturated[] = {
+    const struct
+    {
+        juce::int64 value;
+        int expected;
+    } saturated[] = {
         { 0, 0 },
         { -5, -5 },
         { intMax, intMax },
@@ -21,7 +25,11 @@ TEST (IntRange, HoldsValuesToTheRangeOfInt)
     for (const auto& c : saturated)
         EXPECT_EQ (IntRange::saturate (c.value), c.expected) << c.value;
 
-    const struct { float value; int expected; } pixels[] = {
+    const struct
+    {
+        float value;
+        int expected;
+    } pixels[] = {
         { 12.9f, 12 },
         { -3.7f, -3 },
         { 3.0e9f, 1000000 },

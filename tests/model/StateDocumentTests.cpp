@@ -63,15 +63,15 @@ TEST (StateDocument, AcceptsOnlyWellFormedUtf8)
     const Case cases[] = {
         { { 'a', 'b' }, true },
         { {}, true },
-        { { 0xc3, 0xa9 }, true },                 // é
-        { { 0xe2, 0x82, 0xac }, true },           // €
-        { { 0xf0, 0x9f, 0x8e, 0xb9 }, true },     // a musical keyboard
-        { { 'a', 0xfc }, false },                 // a lead byte promising five more at the end
-        { { 0xe2, 0x82 }, false },                // truncated
-        { { 0x80 }, false },                      // a lone continuation byte
-        { { 0xc0, 0xaf }, false },                // overlong
-        { { 0xed, 0xa0, 0x80 }, false },          // a surrogate
-        { { 0xf4, 0x90, 0x80, 0x80 }, false },    // beyond U+10FFFF
+        { { 0xc3, 0xa9 }, true },              // é
+        { { 0xe2, 0x82, 0xac }, true },        // €
+        { { 0xf0, 0x9f, 0x8e, 0xb9 }, true },  // a musical keyboard
+        { { 'a', 0xfc }, false },              // a lead byte promising five more at the end
+        { { 0xe2, 0x82 }, false },             // truncated
+        { { 0x80 }, false },                   // a lone continuation byte
+        { { 0xc0, 0xaf }, false },             // overlong
+        { { 0xed, 0xa0, 0x80 }, false },       // a surrogate
+        { { 0xf4, 0x90, 0x80, 0x80 }, false }, // beyond U+10FFFF
     };
 
     for (const auto& c : cases)
@@ -150,7 +150,8 @@ TEST (StateDocument, TagCaseRulesAndUnclampedValues)
             <Something track="2"/>
             <CLIP track="1" startQ="0" lengthQ="8"/>
             <Clip track="1" startQ="4" lengthQ="8"/>
-        </CarvolinState>)").get());
+        </CarvolinState>)")
+                                                     .get());
 
     ASSERT_EQ (clips.size(), 3u);
     EXPECT_EQ (clips[0].track, 40);

@@ -111,8 +111,8 @@ TEST (PianoRollDraw, DragShrinksAndGrowsTheDrawnNote)
 TEST (PianoRollDraw, PressesOutsideTheGridOrRowsAreIgnored)
 {
     RollFixture f;
-    f.pointer.click (30, 300);  // the keyboard
-    f.pointer.click (300, 20);  // the header
+    f.pointer.click (30, 300); // the keyboard
+    f.pointer.click (300, 20); // the header
     f.roll->setBounds (0, 0, 1100, 1200);
     f.pointer.click (300, 50 + 12 * 88 + 5); // below the lowest row
     EXPECT_TRUE (f.working().empty());

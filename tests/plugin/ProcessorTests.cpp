@@ -161,7 +161,7 @@ TEST (ProcessorState, AFolderOfAnyCharactersComesBack)
     // Everything JUCE escapes when it writes the document: markup, quotes,
     // control characters, line breaks, letters beyond ASCII.
     const auto folder = juce::String ("/a&b<c>\"d'e\tf\ng\rh ") + juce::String::charToString (0xe9)
-                        + juce::String::charToString (0x1f3b9) + juce::String::charToString (0x10ffff);
+        + juce::String::charToString (0x1f3b9) + juce::String::charToString (0x10ffff);
 
     CarvolinProcessor p;
     juce::XmlElement document ("CarvolinState");

@@ -2,8 +2,8 @@
 
 #include "editor/CarvolinEditor.h"
 #include "pianoroll/PianoRollComponent.h"
-#include "support/ModelPrinters.h"
 #include "plugin/CarvolinProcessor.h"
+#include "support/ModelPrinters.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -11,11 +11,13 @@ namespace juce
 {
     /** Readable rectangles in test failures. */
     template <typename T>
-    void PrintTo (const Rectangle<T>& r, std::ostream* os) { *os << r.toString(); }
+    void PrintTo (const Rectangle<T>& r, std::ostream* os)
+    {
+        *os << r.toString();
+    }
 
     inline void PrintTo (const String& s, std::ostream* os) { *os << '"' << s << '"'; }
 } // namespace juce
-
 
 /** Lets tests reach the editor's private controls and lists. */
 struct CarvolinEditorTestAccess
