@@ -52,6 +52,18 @@ namespace
         return juce::String ((int) out.front().notes.size()) + "\t" + juce::String (out.front().lengthQ);
     }
 
+    /** The program of that name in a folder of PATH, or no file. */
+    juce::File findOnPath (const juce::String& program)
+    {
+        for (const auto& folder : juce::StringArray::fromTokens (juce::SystemStats::getEnvironmentVariable ("PATH", {}), ":", {}))
+        {
+            const auto candidate = juce::File::createFileWithoutCheckingPath (folder).getChildFile (program);
+            if (folder.isNotEmpty() && juce::File::isAbsolutePath (folder) && candidate.existsAsFile())
+                return candidate;
+        }
+        return {};
+    }
+
     bool midoAvailable()
     {
         juce::ChildProcess process;
@@ -140,9 +152,13 @@ TEST (MidiCorpus, WrittenFilesAreReadByOtherTools)
     const auto mido = readWithMido ({ target.getFile() });
     EXPECT_EQ (mido.at (target.getFile().getFullPathName()), juce::String ((int) ours.front().notes.size()) + "\t" + juce::String (ours.front().lengthQ));
 
-    juce::ChildProcess midicsv;
-    if (! midicsv.start (juce::StringArray { "midicsv", target.getFile().getFullPathName() }))
+    // A child process starts even when the program cannot be found, so look for it first.
+    const auto midicsvPath = findOnPath ("midicsv");
+    if (midicsvPath == juce::File())
         GTEST_SKIP() << "midicsv is not installed";
+
+    juce::ChildProcess midicsv;
+    ASSERT_TRUE (midicsv.start (juce::StringArray { midicsvPath.getFullPathName(), target.getFile().getFullPathName() }));
 
     const auto csv = midicsv.readAllProcessOutput();
     EXPECT_EQ (midicsv.getExitCode(), 0u);
