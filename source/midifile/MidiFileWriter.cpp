@@ -1,24 +1,110 @@
 #include "midifile/MidiFileWriter.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace MidiFileWriter
 {
     namespace
     {
+        // A note-on of velocity 0 is a note-off to every reader.
         juce::uint8 midiVelocity (int velocity) noexcept
         {
-            return static_cast<juce::uint8> (juce::jmin (127, velocity & 0xff));
+            return static_cast<juce::uint8> (juce::jlimit (1, 127, velocity));
+        }
+
+        int midiKey (int pitch) noexcept
+        {
+            return juce::jlimit (0, 127, pitch);
+        }
+
+        // Positions from hand-edited state may lie anywhere. A file's times
+        // start at tick 0 and go up in deltas of at most 28 bits, so every
+        // tick in that range can be written.
+        juce::int64 fileTick (juce::int64 tick) noexcept
+        {
+            constexpr juce::int64 lastFileTick = 0x0fffffff;
+            return juce::jlimit<juce::int64> (0, lastFileTick, tick);
         }
 
         juce::MidiMessage withTick (juce::MidiMessage message, juce::int64 tick)
         {
-            // Positions from hand-edited state may lie anywhere. A file's times
-            // start at tick 0 and go up in deltas of at most 28 bits, so every
-            // tick in that range can be written.
-            constexpr juce::int64 lastFileTick = 0x0fffffff;
-            message.setTimeStamp (static_cast<double> (juce::jlimit<juce::int64> (0, lastFileTick, tick)));
+            message.setTimeStamp (static_cast<double> (fileTick (tick)));
             return message;
+        }
+
+        /** Within one written tick, the events of one channel and key: first the
+            note-offs of notes that started at another tick, then each note-on,
+            a note-on followed by its own note-off when both fall on this tick.
+            Every other event keeps its place. Without this, a note inserted
+            before the note that ends where it starts would be read as a note of
+            no length followed by a stray note-off.
+        */
+        void orderSharedTicks (std::vector<PendingEvent>& events)
+        {
+            // Places of the run's events by channel and key.
+            std::vector<std::vector<size_t>> groups (16 * 128);
+            std::vector<size_t> used;
+            std::unordered_set<int> startsHere;
+            std::unordered_map<int, const PendingEvent*> ownOff;
+            std::vector<PendingEvent> ordered;
+
+            for (size_t runStart = 0; runStart < events.size();)
+            {
+                const auto tick = fileTick (events[runStart].tick);
+                auto runEnd = runStart + 1;
+                while (runEnd < events.size() && fileTick (events[runEnd].tick) == tick)
+                    ++runEnd;
+
+                for (auto i = runStart; i < runEnd && runEnd - runStart > 1; ++i)
+                {
+                    const auto& m = events[i].message;
+                    const auto group = static_cast<size_t> ((m.getChannel() - 1) * 128 + m.getNoteNumber());
+                    if (groups[group].empty())
+                        used.push_back (group);
+                    groups[group].push_back (i);
+                }
+
+                for (auto group : used)
+                {
+                    auto& places = groups[group];
+                    if (places.size() > 1)
+                    {
+                        startsHere.clear();
+                        ownOff.clear();
+                        for (auto i : places)
+                            if (! events[i].isOff)
+                                startsHere.insert (events[i].noteId);
+                        for (auto i : places)
+                            if (events[i].isOff && startsHere.count (events[i].noteId) != 0)
+                                ownOff.emplace (events[i].noteId, &events[i]);
+
+                        ordered.clear();
+                        for (auto i : places)
+                            if (events[i].isOff && startsHere.count (events[i].noteId) == 0)
+                                ordered.push_back (events[i]);
+
+                        for (auto i : places)
+                        {
+                            if (events[i].isOff)
+                                continue;
+
+                            ordered.push_back (events[i]);
+                            if (const auto off = ownOff.find (events[i].noteId); off != ownOff.end())
+                                ordered.push_back (*off->second);
+                        }
+
+                        for (size_t k = 0; k < places.size(); ++k)
+                            events[places[k]] = std::move (ordered[k]);
+                    }
+
+                    places.clear();
+                }
+
+                used.clear();
+                runStart = runEnd;
+            }
         }
     } // namespace
 
@@ -33,13 +119,14 @@ namespace MidiFileWriter
 
             for (const auto& note : clip->notes)
             {
-                const auto key = note.pitch & 0x7f;
+                const auto key = midiKey (note.pitch);
                 const auto on = clipStart + note.startTick;
                 const auto off = on + note.lengthTicks;
+                const auto noteId = static_cast<int> (events.size() / 2);
 
                 // Note-offs are plain 0x8n messages with velocity 0.
-                events.push_back ({ on, juce::MidiMessage (0x90 | (channel - 1), key, midiVelocity (note.velocity)) });
-                events.push_back ({ off, juce::MidiMessage (0x80 | (channel - 1), key, 0) });
+                events.push_back ({ on, juce::MidiMessage (0x90 | (channel - 1), key, midiVelocity (note.velocity)), noteId, false });
+                events.push_back ({ off, juce::MidiMessage (0x80 | (channel - 1), key, 0), noteId, true });
             }
         }
 
@@ -51,6 +138,7 @@ namespace MidiFileWriter
         // A stable sort by tick is the order that inserting each event after the
         // last one with a tick not later than its own gives.
         std::stable_sort (events.begin(), events.end(), [] (const auto& a, const auto& b) { return a.tick < b.tick; });
+        orderSharedTicks (events);
 
         for (auto& event : events)
             sequence.addEvent (withTick (std::move (event.message), event.tick));

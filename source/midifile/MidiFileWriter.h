@@ -12,11 +12,15 @@
 */
 namespace MidiFileWriter
 {
-    /** One event before it goes into a sequence: its tick and its message. */
+    /** One event before it goes into a sequence: its tick, its message, and
+        the note it starts or ends (numbered in insertion order).
+    */
     struct PendingEvent
     {
         juce::int64 tick;
         juce::MidiMessage message;
+        int noteId = -1;
+        bool isOff = false;
     };
 
     /** The note-on and note-off of every note, in the order the writer inserts
@@ -27,7 +31,10 @@ namespace MidiFileWriter
     /** Puts events into a sequence as juce::MidiMessageSequence::addEvent would
         one at a time (each after the last event whose tick is not later: equal
         ticks keep their insertion order), but without its quadratic cost for
-        events that arrive out of order. The sequence must be in order already.
+        events that arrive out of order; except that at one tick, of one
+        channel and key, the note-off of a note that ends there comes before
+        the note-on of a note that starts there. The sequence must be in order
+        already.
     */
     void insertInOrder (juce::MidiMessageSequence& sequence, std::vector<PendingEvent> events);
 

@@ -192,10 +192,10 @@ TEST (FileDragOut, ExportsTheClipAsAOneTrackFile)
     EXPECT_LE (millis, after);
 
     // Channel 1, times from the clip's start, no tempo, the end one tick after the last note end;
-    // velocity 300 keeps its low 8 bits (44).
+    // pitch 192 and velocity 300 are limited to 127.
     EXPECT_EQ (MidiBytes::hex (MidiBytes::read (file)),
                juce::String ("4D546864000000060001000103C0") + "4D54726B00000014"
-                   + "00903C64" + "8360402C" + "8360803C00" + "004000" + "01FF2F00");
+                   + "00903C64" + "83607F7F" + "8360803C00" + "007F00" + "01FF2F00");
     file.deleteFile();
 }
 

@@ -16,7 +16,8 @@ namespace
         return files;
     }
 
-    juce::File referenceScript() { return juce::File (__FILE__).getParentDirectory().getSiblingFile ("tools").getChildFile ("mido_reference.py"); }
+    juce::File toolScript (const char* name) { return juce::File (__FILE__).getParentDirectory().getSiblingFile ("tools").getChildFile (name); }
+    juce::File referenceScript() { return toolScript ("mido_reference.py"); }
 
     juce::String systemPython()
     {
@@ -166,4 +167,45 @@ TEST (MidiCorpus, WrittenFilesAreReadByOtherTools)
     EXPECT_TRUE (csv.contains ("Tempo, 500000")) << csv;
     EXPECT_TRUE (csv.contains ("1, 3840, Note_on_c, 1, 48, 127")) << csv;
     EXPECT_TRUE (csv.contains ("End_track")) << csv;
+}
+
+TEST (MidiCorpus, EveryWrittenNoteReadsBackWithItsOwnStartAndLength)
+{
+    if (! midoAvailable())
+        GTEST_SKIP() << "python3-mido is not installed";
+
+    // Notes of one key that touch or have no length, in every order of
+    // insertion: a reader taking the file in order finds each one whole.
+    const std::vector<std::vector<ClipData>> arrangements {
+        { { 1, 0, 4, { { 60, 960, 960, 100 }, { 60, 0, 960, 100 } } } },
+        { { 1, 0, 4, { { 60, 0, 960, 100 }, { 60, 960, 960, 100 } } } },
+        { { 1, 0, 4, { { 60, 960, 0, 90 }, { 60, 0, 960, 100 } } } },
+        { { 1, 0, 4, { { 60, 0, 0, 90 }, { 60, 0, 960, 100 }, { 60, 960, 0, 80 } } } },
+        { { 1, 0, 4, { { 62, 1920, 960, 100 }, { 62, 960, 960, 100 }, { 62, 0, 960, 100 } } } },
+        { { 1, 1, 4, { { 60, 0, 960, 100 } } }, { 1, 0, 4, { { 60, 0, 960, 100 } } } },
+        { { 2, 0, 4, { { 60, 480, 480, 100 }, { 61, 0, 480, 100 } } }, { 3, 0, 4, { { 60, 0, 480, 100 }, { 61, 480, 480, 100 } } }, { 2, 0, 4, { { 60, 0, 480, 100 } } } },
+    };
+
+    for (size_t a = 0; a < arrangements.size(); ++a)
+    {
+        std::vector<const ClipData*> clips;
+        juce::StringArray expected;
+        for (const auto& clip : arrangements[a])
+        {
+            clips.push_back (&clip);
+            for (const auto& n : clip.notes)
+                expected.add (juce::String (clip.track) + " " + juce::String (n.pitch) + " " + juce::String (clip.startQ * 960 + n.startTick) + " " + juce::String (n.lengthTicks));
+        }
+
+        juce::TemporaryFile target (".mid");
+        ASSERT_TRUE (writeMidiFile (target.getFile(), clips));
+
+        juce::ChildProcess process;
+        ASSERT_TRUE (process.start (juce::StringArray { systemPython(), toolScript ("mido_notes.py").getFullPathName(), target.getFile().getFullPathName() }));
+        auto read = juce::StringArray::fromLines (process.readAllProcessOutput().trim());
+
+        expected.sort (false);
+        read.sort (false);
+        EXPECT_EQ (read.joinIntoString (", "), expected.joinIntoString (", ")) << "arrangement " << a;
+    }
 }
