@@ -1,6 +1,9 @@
 #include "editor/ArrangementEditing.h"
 
 #include "model/Arrangement.h"
+#include "model/IntRange.h"
+
+#include <limits>
 
 namespace ArrangementEditing
 {
@@ -10,7 +13,9 @@ namespace ArrangementEditing
 
     int snapQuarters (int quarters, const Snap& snap)
     {
-        return snap (quarters * ticksPerQuarter) / ticksPerQuarter;
+        // Far outside the timeline, a quarter's ticks would leave the range of int.
+        constexpr int limit = std::numeric_limits<int>::max() / ticksPerQuarter - 1;
+        return snap (juce::jlimit (-limit, limit, quarters) * ticksPerQuarter) / ticksPerQuarter;
     }
 
     int movedStart (int nx, int lengthQ, const geo::View& view, const Snap& snap)
@@ -48,8 +53,8 @@ namespace ArrangementEditing
         auto len = snapQuarters (static_cast<int> (juce::jlimit<juce::int64> (1, timelineQuarters, q)), snap);
         len = juce::jmax (1, len);
 
-        if (startQ + len > timelineQuarters)
-            len = timelineQuarters - startQ;
+        if (juce::int64 { startQ } + len > timelineQuarters)
+            len = IntRange::saturate (juce::int64 { timelineQuarters } - startQ);
 
         return juce::jmax (1, len);
     }
@@ -68,24 +73,20 @@ namespace ArrangementEditing
 
     int resizedLength (int localX, int startQ, const geo::View& view, const Snap& snap)
     {
-        const auto d = juce::int64 { localX } + view.scrollOffset - geo::quarterToUnscrolledX (startQ, view);
-        const auto step = juce::jmax (1, view.areaWidth / juce::jmax (1, Arrangement::quartersPerBar * view.visibleBars));
-
-        auto len = static_cast<int> (juce::jlimit<juce::int64> (1, timelineQuarters, juce::jmax<juce::int64> (1, d) / step));
-        len = juce::jmax (1, snapQuarters (len, snap));
-
-        if (juce::int64 { startQ } + len > timelineQuarters)
-            len = timelineQuarters - startQ;
-
-        // A clip restored beyond the timeline keeps at least one quarter.
-        return juce::jmax (1, len);
+        // The right edge goes where a clip drawn from the same start would end.
+        return drawnLength (IntRange::saturate (juce::int64 { localX } + geo::originX), startQ, view, snap);
     }
 
     bool isOnResizeHandle (juce::Rectangle<int> b, juce::Point<int> local) noexcept
     {
-        const auto right = b.getX() + b.getWidth();
-        return right - (b.getWidth() * 15) / 100 <= local.x && local.x <= right
-            && b.getY() <= local.y && local.y <= b.getY() + b.getHeight();
+        return isOnResizeHandle (geo::ClipExtent { b.getX(), b.getY(), b.getWidth(), b.getHeight() }, local);
+    }
+
+    bool isOnResizeHandle (const geo::ClipExtent& clip, juce::Point<int> local) noexcept
+    {
+        const auto right = clip.getRight();
+        return right - (clip.width * 15) / 100 <= local.x && local.x <= right
+            && clip.y <= local.y && local.y <= clip.y + clip.height;
     }
 
     int pannedOffset (int scrollOffset, int dx, int editorWidth, const geo::View& view) noexcept

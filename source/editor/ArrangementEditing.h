@@ -37,8 +37,8 @@ namespace ArrangementEditing
     int longestFreeLength (int len, const std::function<bool (int length)>& isFree);
 
     /** The length of a clip being resized with the pointer at local x,
-        before the overlap rule: whole pixels per quarter from the clip's left
-        edge, at least 1, ending by the end of the timeline.
+        before the overlap rule: the length a clip drawn from the same start
+        would get, so the right edge follows the pointer.
     */
     int resizedLength (int localX, int startQ, const ArrangementGeometry::View& view, const Snap& snap);
 
@@ -46,6 +46,9 @@ namespace ArrangementEditing
         given bounds: its right-hand 15 %, both ends included.
     */
     bool isOnResizeHandle (juce::Rectangle<int> clipBounds, juce::Point<int> local) noexcept;
+
+    /** The same for a clip's whole extent, which may reach far beyond the lanes. */
+    bool isOnResizeHandle (const ArrangementGeometry::ClipExtent& clip, juce::Point<int> local) noexcept;
 
     /** The scroll offset after panning by dx pixels (pointer moved right by dx). */
     int pannedOffset (int scrollOffset, int dx, int editorWidth, const ArrangementGeometry::View& view) noexcept;

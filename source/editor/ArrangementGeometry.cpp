@@ -23,9 +23,18 @@ namespace ArrangementGeometry
         return { originX, originY, areaWidthFor (editorWidth), laneHeight * numTracks };
     }
 
+    namespace
+    {
+        // Exact for every int quarter: |q * W| stays below 2^31 * 2^31.
+        juce::int64 unscrolledX64 (juce::int64 q, const View& view) noexcept
+        {
+            return (q * view.areaWidth) / quartersInView (view);
+        }
+    } // namespace
+
     int quarterToUnscrolledX (juce::int64 q, const View& view) noexcept
     {
-        return IntRange::saturate ((q * view.areaWidth) / quartersInView (view));
+        return IntRange::saturate (unscrolledX64 (q, view));
     }
 
     int quarterToX (juce::int64 q, const View& view) noexcept
@@ -60,13 +69,45 @@ namespace ArrangementGeometry
         return juce::jmax (0, juce::jmin (track, numTracks) - 1);
     }
 
+    bool ClipExtent::contains (juce::Point<int> p) const noexcept
+    {
+        return x <= p.x && p.x < getRight() && y <= p.y && p.y < y + height;
+    }
+
+    juce::Point<int> ClipExtent::getTopLeft() const noexcept
+    {
+        return { IntRange::saturate (x), y };
+    }
+
+    ClipExtent clipExtent (int track, int startQ, int lengthQ, int numTracks, const View& view) noexcept
+    {
+        const auto left = unscrolledX64 (startQ, view);
+        const auto right = unscrolledX64 (juce::int64 { startQ } + lengthQ, view);
+        return { left - view.scrollOffset,
+                 laneHeight * laneForTrack (track, numTracks) + clipTopInset,
+                 juce::jmax<juce::int64> (1, right - left),
+                 clipHeight };
+    }
+
+    juce::Rectangle<int> componentBounds (const ClipExtent& extent, int areaWidth) noexcept
+    {
+        auto left = extent.x;
+        auto right = extent.getRight();
+
+        if (left < -maxComponentReach || right > juce::int64 { areaWidth } + maxComponentReach)
+        {
+            // Only the part near the lanes is shown; a clip wholly out of view
+            // keeps a pixel just outside them.
+            left = juce::jlimit<juce::int64> (-cutMargin - 1, juce::int64 { areaWidth } + cutMargin, left);
+            right = juce::jlimit<juce::int64> (left + 1, juce::int64 { areaWidth } + cutMargin + 1, right);
+        }
+
+        return { static_cast<int> (left), extent.y, static_cast<int> (right - left), extent.height };
+    }
+
     juce::Rectangle<int> clipBounds (int track, int startQ, int lengthQ, int numTracks, const View& view) noexcept
     {
-        const auto lane = laneForTrack (track, numTracks);
-        return { quarterToX (startQ, view),
-                 laneHeight * lane + clipTopInset,
-                 juce::jmax (1, spanWidth (startQ, lengthQ, view)),
-                 clipHeight };
+        return componentBounds (clipExtent (track, startQ, lengthQ, numTracks, view), view.areaWidth);
     }
 
     int scrollPixelsPerQuarter (int areaWidth, int editorWidth, int visibleBars) noexcept
@@ -77,6 +118,11 @@ namespace ArrangementGeometry
 
     int scrollTotal (int areaWidth, int editorWidth, int visibleBars) noexcept
     {
+        // The end of the last quarter as the lanes draw it, so that the whole
+        // timeline can be scrolled into view at every zoom and width.
+        if (areaWidth > 0)
+            return quarterToUnscrolledX (Arrangement::timelineQuarters, { areaWidth, visibleBars, 0 });
+
         return scrollPixelsPerQuarter (areaWidth, editorWidth, visibleBars) * Arrangement::timelineQuarters;
     }
 } // namespace ArrangementGeometry

@@ -58,12 +58,52 @@ namespace ArrangementGeometry
     */
     int laneForTrack (int track, int numTracks) noexcept;
 
-    /** A clip's bounds inside the lanes: 6 below its lane's top, 38 high, at least 1 wide. */
+    /** Where a clip lies inside the lanes: 6 below its lane's top, 38 high, at
+        least 1 wide. A clip restored or loaded far longer than the timeline can
+        reach billions of pixels to either side, so x and width are 64-bit.
+    */
+    struct ClipExtent
+    {
+        juce::int64 x = 0;
+        int y = 0;
+        juce::int64 width = 0;
+        int height = 0;
+
+        juce::int64 getRight() const noexcept { return x + width; }
+
+        /** True when x <= p.x < right and y <= p.y < bottom. */
+        bool contains (juce::Point<int> p) const noexcept;
+
+        /** The top-left corner, held to the range of int. */
+        juce::Point<int> getTopLeft() const noexcept;
+    };
+
+    ClipExtent clipExtent (int track, int startQ, int lengthQ, int numTracks, const View& view) noexcept;
+
+    /** How far a clip component may reach beyond the lanes on either side
+        before it is cut: a million pixels, far beyond the widest timeline
+        (132 quarters at one bar per 1780 pixels) and far inside what JUCE's
+        renderer takes (it multiplies coordinates by 256 in an int).
+    */
+    constexpr juce::int64 maxComponentReach = 1 << 20;
+
+    /** How far beyond the lanes a cut clip component still reaches, so that
+        its cut ends and its selection frame never show.
+    */
+    constexpr int cutMargin = 16;
+
+    /** The bounds a clip component gets for an extent: the extent itself
+        whenever it lies within maxComponentReach of the lanes, else only its
+        part within cutMargin of the lanes (of width areaWidth).
+    */
+    juce::Rectangle<int> componentBounds (const ClipExtent& extent, int areaWidth) noexcept;
+
+    /** componentBounds of clipExtent: the bounds the layout gives a clip. */
     juce::Rectangle<int> clipBounds (int track, int startQ, int lengthQ, int numTracks, const View& view) noexcept;
 
     /** Whole pixels per quarter note used by the timeline's scroll range. */
     int scrollPixelsPerQuarter (int areaWidth, int editorWidth, int visibleBars) noexcept;
 
-    /** The scroll bar's total range: pixels per quarter times the timeline. */
+    /** The scroll bar's total range: the x where the timeline ends. */
     int scrollTotal (int areaWidth, int editorWidth, int visibleBars) noexcept;
 } // namespace ArrangementGeometry

@@ -195,7 +195,7 @@ void CarvolinEditor::resized()
     timelineScrollBar.setBounds (x0, arrangementArea.getBottom(), areaW, 15);
 
     const auto ppq = geo::scrollPixelsPerQuarter (areaW, width, visibleBars);
-    const auto total = ppq * Arrangement::timelineQuarters;
+    const auto total = geo::scrollTotal (areaW, width, visibleBars);
     timelineScrollBar.setRangeLimits (0.0, total);
     timelineScrollBar.setCurrentRange (scrollOffset, juce::jmin (areaW, total - scrollOffset));
     timelineScrollBar.setSingleStepSize (ppq);
@@ -205,7 +205,7 @@ void CarvolinEditor::resized()
 
     const auto view = getView();
     for (auto& clip : clips)
-        clip->setBounds (geo::clipBounds (clip->track, clip->startQ, clip->lengthQ, numTracks, view));
+        clip->setExtent (geo::clipExtent (clip->track, clip->startQ, clip->lengthQ, numTracks, view), areaW);
 }
 
 void CarvolinEditor::scrollBarMoved (juce::ScrollBar* scrollBar, double newRangeStart)

@@ -191,7 +191,7 @@ private:
 
     // Gestures of the mouse tools.
     bool isMoving = false;
-    juce::Point<int> grabOffset;
+    juce::Point<juce::int64> grabOffset; // a clip may start far left of any screen
     bool externalDragStarted = false;
     bool isDrawing = false;
     std::unique_ptr<ScoreComponent> drawingClip;

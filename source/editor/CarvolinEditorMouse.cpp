@@ -2,6 +2,7 @@
 
 #include "editor/ArrangementEditing.h"
 #include "model/ClipRules.h"
+#include "model/IntRange.h"
 
 // The arrangement's mouse and key editing.
 
@@ -16,7 +17,7 @@ ScoreComponent* CarvolinEditor::clipAt (juce::Point<int> editorPosition) const
     const auto local = toLanes (editorPosition);
 
     for (const auto& clip : clips)
-        if (clip->getBounds().contains (local))
+        if (clip->getExtent().contains (local))
             return clip.get();
 
     return nullptr;
@@ -31,7 +32,7 @@ void CarvolinEditor::mouseMove (const juce::MouseEvent& event)
         const auto local = toLanes (position);
         for (const auto& clip : clips)
         {
-            if (ArrangementEditing::isOnResizeHandle (clip->getBounds(), local))
+            if (ArrangementEditing::isOnResizeHandle (clip->getExtent(), local))
             {
                 setMouseCursor (juce::MouseCursor::LeftRightResizeCursor);
                 return;
@@ -57,7 +58,9 @@ void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
             {
                 isMoving = true;
                 externalDragStarted = false;
-                grabOffset = toLanes (position) - selectedClip->getPosition();
+                const auto extent = selectedClip->getExtent();
+                const auto local = toLanes (position);
+                grabOffset = { local.x - extent.x, juce::int64 { local.y } - extent.y };
             }
             repaint();
             break;
@@ -100,7 +103,7 @@ void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
             const auto local = toLanes (position);
             for (const auto& clip : clips)
             {
-                if (ArrangementEditing::isOnResizeHandle (clip->getBounds(), local))
+                if (ArrangementEditing::isOnResizeHandle (clip->getExtent(), local))
                 {
                     isResizing = true;
                     resizingClip = clip.get();
@@ -148,7 +151,9 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
             // stays where it is for the rest of the gesture.
             if (! externalDragStarted)
             {
-                const auto topLeft = toLanes (position) - grabOffset;
+                const auto local = toLanes (position);
+                const auto grabbed = juce::Point<juce::int64> (local.x, local.y) - grabOffset;
+                const juce::Point<int> topLeft (IntRange::saturate (grabbed.x), IntRange::saturate (grabbed.y));
                 const auto lane = ArrangementEditing::movedLane (topLeft.y, static_cast<int> (tracks.size()));
                 const auto start = ArrangementEditing::movedStart (topLeft.x, selectedClip->lengthQ, view, snap);
 

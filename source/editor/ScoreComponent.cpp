@@ -1,7 +1,33 @@
 #include "editor/ScoreComponent.h"
 
-#include "model/IntRange.h"
 #include "model/Palette.h"
+
+#include <cmath>
+
+namespace
+{
+    /** A float position truncated toward zero as a 64-bit value; far-out
+        values are held to a range no screen reaches.
+    */
+    juce::int64 truncated (float value) noexcept
+    {
+        if (! std::isfinite (value))
+            return 0;
+
+        return static_cast<juce::int64> (juce::jlimit (-1.0e15f, 1.0e15f, value));
+    }
+
+    /** The part of [left, left + width) that can show in a component width
+        pixels wide (with a margin, so that cut ends never show), as ints.
+    */
+    juce::Range<int> visibleSpan (juce::int64 left, juce::int64 width, int componentWidth) noexcept
+    {
+        constexpr juce::int64 margin = ArrangementGeometry::cutMargin;
+        const auto start = juce::jlimit<juce::int64> (-margin, componentWidth + margin, left);
+        const auto end = juce::jlimit<juce::int64> (-margin, componentWidth + margin, left + width);
+        return { static_cast<int> (start), static_cast<int> (juce::jmax (start, end)) };
+    }
+} // namespace
 
 ScoreComponent::ScoreComponent (int trackNumber, int start, int length)
 {
@@ -19,27 +45,50 @@ void ScoreComponent::mouseDoubleClick (const juce::MouseEvent&)
         onDoubleClick (this);
 }
 
+void ScoreComponent::setExtent (const ArrangementGeometry::ClipExtent& newExtent, int areaWidth)
+{
+    placedByExtent = true;
+    extent = newExtent;
+    setBounds (ArrangementGeometry::componentBounds (extent, areaWidth));
+}
+
+ArrangementGeometry::ClipExtent ScoreComponent::getExtent() const noexcept
+{
+    if (placedByExtent)
+        return extent;
+
+    return { getX(), getY(), getWidth(), getHeight() };
+}
+
 void ScoreComponent::paint (juce::Graphics& g)
 {
     const auto width = getWidth();
     const auto height = getHeight();
-    const auto body = juce::Rectangle<int> (0, 0, width, height).toFloat();
+
+    // The clip's whole width, and how much of it lies left of this component.
+    const auto whole = getExtent();
+    const auto fullWidth = whole.width;
+    const auto hiddenLeft = getX() - whole.x;
+
+    const auto body = visibleSpan (-hiddenLeft, fullWidth, width);
+    const auto bodyRect = juce::Rectangle<int> (body.getStart(), 0, body.getLength(), height).toFloat();
 
     g.setColour (Palette::clipBody);
-    g.fillRoundedRectangle (body, 3.0f);
+    g.fillRoundedRectangle (bodyRect, 3.0f);
     g.setColour (Palette::clipOutline);
-    g.drawRoundedRectangle (body, 3.0f, 1.5f);
+    g.drawRoundedRectangle (bodyRect, 3.0f, 1.5f);
 
     if (notes.empty())
     {
         g.setColour (juce::Colour (0x99ffffff));
-        const auto w = juce::jmax (6, juce::jmax (0, width - 12) / 3);
+        const auto w = juce::jmax<juce::int64> (6, juce::jmax<juce::int64> (0, fullWidth - 12) / 3);
+        const auto bar = visibleSpan (6 - hiddenLeft, w, width);
         for (int y = 4; y <= 28; y += 8)
-            g.fillRect (6, y, w, 4);
+            g.fillRect (bar.getStart(), y, bar.getLength(), 4);
         return;
     }
 
-    const auto iw = juce::jmax (0, width - 8);
+    const auto iw = juce::jmax<juce::int64> (0, fullWidth - 8);
     const auto ih = juce::jmax (0, height - 12);
 
     // A clip without a positive length (only from a hand-edited saved state)
@@ -57,15 +106,20 @@ void ScoreComponent::paint (juce::Graphics& g)
 
     const auto span = juce::jmax<juce::int64> (1, hi - lo + 1);
     const auto clipTicks = static_cast<float> (juce::int64 { lengthQ } * Arrangement::ticksPerQuarter);
+    const auto innerWidth = static_cast<float> (iw);
     const auto rowHeight = static_cast<int> (juce::jmax<juce::int64> (2, ih / span));
 
     g.setColour (juce::Colour (0xb2ffffff));
     for (const auto& note : notes)
     {
-        const auto x = 4 + IntRange::pixels (static_cast<float> (note.startTick) / clipTicks * static_cast<float> (iw));
+        const auto x = 4 + truncated (static_cast<float> (note.startTick) / clipTicks * innerWidth);
+        const auto w = juce::jmax<juce::int64> (2, truncated (static_cast<float> (note.lengthTicks) / clipTicks * innerWidth));
+        const auto shown = visibleSpan (x - hiddenLeft, w, width);
+        if (shown.isEmpty())
+            continue;
+
         const auto rowPosition = static_cast<float> (note.pitch - lo) / static_cast<float> (span);
-        const auto y = 6 + IntRange::pixels ((1.0f - rowPosition) * static_cast<float> (ih));
-        const auto w = juce::jmax (2, IntRange::pixels (static_cast<float> (note.lengthTicks) / clipTicks * static_cast<float> (iw)));
-        g.fillRect (x, y, w, rowHeight);
+        const auto y = 6 + static_cast<int> (juce::jlimit<juce::int64> (-1000000, 1000000, truncated ((1.0f - rowPosition) * static_cast<float> (ih))));
+        g.fillRect (shown.getStart(), y, shown.getLength(), rowHeight);
     }
 }

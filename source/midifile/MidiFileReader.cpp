@@ -21,7 +21,8 @@ namespace MidiFileReader
 
         juce::int64 tickOf (const juce::MidiMessage& m) noexcept
         {
-            return static_cast<juce::int64> (m.getTimeStamp());
+            // Ticks add up from deltas of at most 28 bits: far inside 64 bits.
+            return static_cast<juce::int64> (juce::jlimit (0.0, 9.0e18, m.getTimeStamp()));
         }
 
         /** Walks the chunks as juce::MidiFile::readFrom does and calls
@@ -210,7 +211,7 @@ namespace MidiFileReader
         };
 
         std::vector<Collected> notes;
-        auto minStart = juce::int64 { std::numeric_limits<int>::max() };
+        auto minStart = std::numeric_limits<juce::int64>::max();
         juce::int64 maxEnd = 0;
 
         for (const auto& track : tracks)
@@ -229,10 +230,10 @@ namespace MidiFileReader
                 if (d <= 0)
                     continue;
 
-                const auto start = onTick * Arrangement::ticksPerQuarter / tpq;
-                const auto length = d * Arrangement::ticksPerQuarter / tpq;
+                const auto start = IntRange::scale (onTick, Arrangement::ticksPerQuarter, tpq);
+                const auto length = IntRange::scale (d, Arrangement::ticksPerQuarter, tpq);
                 minStart = juce::jmin (minStart, start);
-                maxEnd = juce::jmax (maxEnd, start + length);
+                maxEnd = juce::jmax (maxEnd, IntRange::add (start, length));
                 notes.push_back ({ on.getNoteNumber(), start, length, on.getVelocity() });
             }
         }
@@ -243,7 +244,7 @@ namespace MidiFileReader
         ImportedClip clip;
         clip.track = 1;
         clip.startQ = 0;
-        clip.lengthQ = juce::jmax (1, IntRange::saturate ((maxEnd - minStart + Arrangement::ticksPerQuarter - 1) / Arrangement::ticksPerQuarter));
+        clip.lengthQ = juce::jmax (1, IntRange::saturate (IntRange::add (maxEnd - minStart, Arrangement::ticksPerQuarter - 1) / Arrangement::ticksPerQuarter));
         clip.notes.reserve (notes.size());
         for (const auto& n : notes)
             clip.notes.push_back ({ n.pitch, IntRange::saturate (n.start - minStart), IntRange::saturate (n.length), n.velocity });

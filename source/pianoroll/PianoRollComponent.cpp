@@ -280,8 +280,15 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
             if (pitch < 0)
                 return;
 
+            // A note drawn in the last half step would snap to the clip's end,
+            // out of every tool's reach: it starts on the last step inside.
+            const auto clipEnd = juce::int64 { clipLengthQ } * Arrangement::ticksPerQuarter;
+            auto start = juce::int64 { snapToGrid (xToTick (position.x)) };
+            if (start >= clipEnd)
+                start = (clipEnd - 1) / gridTicks() * gridTicks();
+
             isDrawing = true;
-            drawingNote = std::make_unique<ClipNote> (ClipNote { pitch, snapToGrid (xToTick (position.x)), gridTicks(), 100 });
+            drawingNote = std::make_unique<ClipNote> (ClipNote { pitch, IntRange::saturate (start), gridTicks(), 100 });
             repaint();
             break;
         }
@@ -315,20 +322,21 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
 void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
 {
     const auto position = event.getPosition();
-    const auto clipEnd = clipLengthQ * Arrangement::ticksPerQuarter;
+    const auto clipEnd = juce::int64 { clipLengthQ } * Arrangement::ticksPerQuarter;
 
     if (currentTool == NoteTool::Resize && isResizing && resizingNote != nullptr)
     {
-        // 64 bits: a restored note may start anywhere.
+        // 64 bits: a restored note may start anywhere, a clip be of any length.
         const auto startTick = juce::int64 { resizingNote->startTick };
-        const auto d = snapToGrid (static_cast<int> (juce::jlimit<juce::int64> (-clipEnd, clipEnd, xToTick (position.x) - startTick)));
+        const auto d = snapToGrid (IntRange::saturate (xToTick (position.x) - startTick));
         resizingNote->lengthTicks = IntRange::saturate (juce::jmin<juce::int64> (juce::jmax (gridTicks(), d), clipEnd - startTick));
         repaint();
     }
     else if (currentTool == NoteTool::Select && isMoving && selectedNote != nullptr)
     {
+        // Above the grid the note stays on the top key, below it on the lowest.
         selectedNote->startTick = snapToGrid (xToTick (position.x));
-        selectedNote->pitch = juce::jlimit (PianoRollGeometry::lowestPitch, PianoRollGeometry::highestPitch, yToPitch (position.y));
+        selectedNote->pitch = geometry.pitchNearest (position.y);
         repaint();
     }
 
@@ -366,7 +374,7 @@ void PianoRollComponent::mouseUp (const juce::MouseEvent&)
 //==============================================================================
 juce::String PianoRollComponent::getTitle() const
 {
-    return "Piano Roll - Clip: Bar " + juce::String (clipStartQ / 4) + " to " + juce::String ((clipStartQ + clipLengthQ) / 4)
+    return "Piano Roll - Clip: Bar " + juce::String (clipStartQ / 4) + " to " + juce::String ((juce::int64 { clipStartQ } + clipLengthQ) / 4)
         + " (Length: " + juce::String (clipLengthQ / 4) + " bars, " + juce::String (clipLengthQ) + " quarters)";
 }
 
@@ -436,31 +444,41 @@ void PianoRollComponent::drawGrid (juce::Graphics& g) const
         g.fillRect (grid.getX(), IntRange::pixels (y), grid.getWidth(), 1);
     }
 
-    const auto lengthQ = geometry.scaleLengthQ();
+    // Only the quarters across the grid are visited, and where a long clip
+    // puts several lines on one pixel column, one is drawn.
+    const auto lengthQ = juce::int64 { geometry.scaleLengthQ() };
     const auto bars = (lengthQ + 3) / 4;
-    for (int j = 0; j <= bars; ++j)
+    const auto quarters = geometry.quartersAcross (gridLeft, gridRight);
+    auto lastColumn = std::numeric_limits<int>::min();
+
+    for (auto j = quarters.getStart() / 4; j <= juce::jmin (bars, quarters.getEnd() / 4 + 1); ++j)
     {
         const auto x = geometry.quarterToX (4 * j);
-        if (x < gridLeft || x > gridRight)
+        if (x < gridLeft || x > gridRight || IntRange::pixels (x) == lastColumn)
             continue;
 
+        lastColumn = IntRange::pixels (x);
         g.setColour (juce::Colour (0x66ffffff));
-        g.fillRect (IntRange::pixels (x), grid.getY(), 1, grid.getHeight());
+        g.fillRect (lastColumn, grid.getY(), 1, grid.getHeight());
         g.setFont (10.0f);
         g.setColour (juce::Colour (0x99ffffff));
-        g.drawText ("Misura " + juce::String (clipStartQ / 4 + 1 + j), juce::Rectangle<int> (IntRange::pixels (x) + 2, grid.getY() - 15, 60, 12),
+        g.drawText ("Misura " + juce::String (juce::int64 { clipStartQ } / 4 + 1 + j), juce::Rectangle<int> (lastColumn + 2, grid.getY() - 15, 60, 12),
                     juce::Justification::centredLeft, true);
     }
 
     g.setColour (juce::Colour (0x26ffffff));
-    for (int q = 0; q <= lengthQ; ++q)
+    lastColumn = std::numeric_limits<int>::min();
+    for (auto q = quarters.getStart(); q < quarters.getEnd(); ++q)
     {
         if (q % 4 == 0)
             continue;
 
         const auto x = geometry.quarterToX (q);
-        if (gridLeft <= x && x <= gridRight)
-            g.fillRect (IntRange::pixels (x), grid.getY(), 1, grid.getHeight());
+        if (gridLeft <= x && x <= gridRight && IntRange::pixels (x) != lastColumn)
+        {
+            lastColumn = IntRange::pixels (x);
+            g.fillRect (lastColumn, grid.getY(), 1, grid.getHeight());
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "pianoroll/PianoRollGeometry.h"
 
+#include "model/IntRange.h"
+
 #include <cmath>
 
 namespace
@@ -24,17 +26,44 @@ int PianoRollGeometry::xToTick (int x) const noexcept
     t = (t / tickResolution) * tickResolution;
 
     const auto lastTick = juce::int64 { scaleLengthQ() } * Arrangement::ticksPerQuarter - 1;
-    return static_cast<int> (t < 0 ? 0 : juce::jmin (t, lastTick));
+    return IntRange::saturate (t < 0 ? 0 : juce::jmin (t, lastTick));
 }
 
-int PianoRollGeometry::yToPitch (int y) const noexcept
+int PianoRollGeometry::rowUnder (int y) const noexcept
 {
     const auto height = rowHeight();
     if (height <= 0.0f)
         return -1;
 
-    const auto row = truncate ((static_cast<float> (y - gridArea.getY()) + verticalScroll) / height);
-    return 0 <= row && row < numRows ? highestPitch - static_cast<int> (row) : -1;
+    return static_cast<int> (juce::jlimit<juce::int64> (-1, numRows, truncate ((static_cast<float> (y - gridArea.getY()) + verticalScroll) / height)));
+}
+
+int PianoRollGeometry::pitchNearest (int y) const noexcept
+{
+    // Truncation toward zero puts a pointer less than a row above the grid in
+    // the top row, like yToPitch.
+    return highestPitch - juce::jlimit (0, numRows - 1, rowUnder (y));
+}
+
+juce::Range<juce::int64> PianoRollGeometry::quartersAcross (float left, float right) const noexcept
+{
+    const auto width = scaledWidth();
+    const auto lengthQ = juce::int64 { scaleLengthQ() };
+    if (width <= 0.0f)
+        return { 0, 0 };
+
+    const auto quarterAt = [&] (float x) { return truncate ((x - static_cast<float> (gridArea.getX()) + horizontalScroll) * static_cast<float> (lengthQ) / width); };
+
+    // A quarter or two either way: the lines' own visibility test decides.
+    const auto first = juce::jlimit<juce::int64> (0, lengthQ, quarterAt (left) - 2);
+    const auto last = juce::jlimit<juce::int64> (0, lengthQ, quarterAt (right) + 2);
+    return { first, juce::jmax (first, last) + 1 };
+}
+
+int PianoRollGeometry::yToPitch (int y) const noexcept
+{
+    const auto row = rowUnder (y);
+    return 0 <= row && row < numRows ? highestPitch - row : -1;
 }
 
 bool PianoRollGeometry::hitsNote (const ClipNote& note, juce::Point<int> point) const noexcept
@@ -42,8 +71,9 @@ bool PianoRollGeometry::hitsNote (const ClipNote& note, juce::Point<int> point) 
     if (! isDrawablePitch (note.pitch))
         return false;
 
+    // As wide as it is painted: a note of no length still shows 2 pixels.
     const auto x = tickToX (note.startTick);
-    const auto w = ticksToWidth (note.lengthTicks);
+    const auto w = juce::jmax (2.0f, ticksToWidth (note.lengthTicks));
     const auto top = rowTop (note.pitch) + 2.0f;
     const auto px = static_cast<float> (point.x);
     const auto py = static_cast<float> (point.y);

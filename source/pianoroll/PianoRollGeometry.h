@@ -48,7 +48,7 @@ struct PianoRollGeometry
         return static_cast<float> (gridArea.getX()) + static_cast<float> (tick) * scaledWidth() / clipTicks() - horizontalScroll;
     }
 
-    float quarterToX (int quarter) const noexcept
+    float quarterToX (juce::int64 quarter) const noexcept
     {
         return static_cast<float> (gridArea.getX()) + static_cast<float> (quarter) * scaledWidth() / static_cast<float> (scaleLengthQ()) - horizontalScroll;
     }
@@ -69,8 +69,18 @@ struct PianoRollGeometry
     /** The pitch of the row under y, or -1 outside the 88 rows. */
     int yToPitch (int y) const noexcept;
 
-    /** True when the point lies in the note's rectangle, counted without the
-        2-pixel minimum width of painting. Notes outside 21..108 are never hit.
+    /** The pitch of the row under y, or of the nearest row: 108 above the
+        grid, 21 below it.
+    */
+    int pitchNearest (int y) const noexcept;
+
+    /** The quarters of the clip whose lines may lie between x positions left
+        and right: painting visits only these, however long the clip.
+    */
+    juce::Range<juce::int64> quartersAcross (float left, float right) const noexcept;
+
+    /** True when the point lies in the note's rectangle as it is painted (at
+        least 2 pixels wide). Notes outside 21..108 are never hit.
     */
     bool hitsNote (const ClipNote& note, juce::Point<int> point) const noexcept;
 
@@ -78,4 +88,8 @@ struct PianoRollGeometry
         of its painted width, across its whole row, both ends included.
     */
     bool hitsResizeZone (const ClipNote& note, juce::Point<int> point) const noexcept;
+
+private:
+    /** The row under y, counted from the top row: -1 above the grid, 88 below it. */
+    int rowUnder (int y) const noexcept;
 };

@@ -170,7 +170,7 @@ TEST (ArrangementEditing, DrawnLengthRunsFromTheStartToThePointer)
     EXPECT_EQ (edit::longestFreeLength (1, freeUpTo (0)), 1);
 }
 
-TEST (ArrangementEditing, ResizedLengthAndPanLimits)
+TEST (ArrangementEditing, ResizedLengthFollowsThePointerAndPanReachesTheEnd)
 {
     struct Resize
     {
@@ -180,10 +180,13 @@ TEST (ArrangementEditing, ResizedLengthAndPanLimits)
     };
 
     const Resize resizes[] = {
-        { 27, 0, view (880, 32), 4 }, // whole pixels per quarter: 27 / 6
+        { 27, 0, view (880, 32), 3 }, // x 27 lies in quarter 3 (20.6..27.5)
+        { 28, 0, view (880, 32), 4 },
+        { 400, 40, view (880, 32), 18 }, // far from the start the edge still follows the pointer
         { 0, 0, view (880, 32), 1 },
         { -50, 8, view (880, 32), 1 },
-        { 5000, 128, view (880, 32), 4 }, // ends with the timeline
+        { 5000, 128, view (880, 32), 1 }, // the pointer counts at the lanes' edge, quarter 128
+        { 5000, 128, view (880, 33), 4 }, // ends with the timeline
         { 5000, 200, view (880, 32), 1 }, // a clip beyond the timeline keeps one quarter
         { intMax, 0, view (1780, 1, intMax), 132 },
     };
@@ -199,7 +202,8 @@ TEST (ArrangementEditing, ResizedLengthAndPanLimits)
     };
 
     const Pan pans[] = {
-        { 0, -100, 1100, view (880, 32), 0 },        // everything fits: nothing to pan
+        { 0, -100, 1100, view (880, 32), 27 },       // quarter 132 lies at x 907
+        { 0, -100, 1100, view (880, 33), 0 },        // everything fits: nothing to pan
         { 0, 100, 1100, view (880, 1), 0 },          // the start of the timeline
         { 0, -100, 1100, view (880, 1), 100 },       // pointer left: later bars come into view
         { 28100, -100, 1100, view (880, 1), 28160 }, // the end of the scroll range

@@ -259,14 +259,26 @@ TEST (ArrangementResize, DragsTheRightEdgeAndRefusesOverlaps)
     EXPECT_EQ (clip.lengthQ, 4);
     EXPECT_EQ (e.getSelectedClip(), nullptr);
 
-    // step = 880 / 128 = 6 pixels per quarter: local x 48 gives 8 quarters.
+    // The right edge goes to the start of the quarter under the pointer, by
+    // the mapping clips are drawn with: local x 58 lies in quarter 8 (55..61).
     pointer.press (210 + 25, laneY (0));
     EXPECT_EQ (e.getSelectedClip(), &clip);
-    pointer.drag (210 + 48, laneY (0));
+    pointer.drag (210 + 58, laneY (0));
     EXPECT_EQ (clip.lengthQ, 8);
+    EXPECT_EQ (clip.getRight(), 55);
+
+    // Far from the start the edge still follows: local x 400 lies in quarter 58.
+    clip.startQ = 40;
+    e.resized();
+    pointer.drag (210 + 400, laneY (0));
+    EXPECT_EQ (clip.lengthQ, 18);
+    EXPECT_EQ (clip.getRight(), 398);
+    clip.startQ = 0;
+    e.resized();
 
     // 12 quarters would reach into the clip at 10: the length stays.
-    pointer.drag (210 + 72, laneY (0));
+    pointer.drag (210 + 58, laneY (0));
+    pointer.drag (210 + 85, laneY (0));
     EXPECT_EQ (clip.lengthQ, 8);
 
     pointer.drag (210 + 2, laneY (0)); // at least one quarter
@@ -300,8 +312,11 @@ TEST (ArrangementPan, StaysWithinTheScrollRange)
     e.setTool (EditTool::Drag);
     Pointer pointer { e };
 
-    // A new editor shows the whole range (total 792 < 880): nothing to pan.
+    // A new editor shows all but the end of the timeline: quarter 132 is at
+    // x 907, so it pans 27 pixels to bring the last bar into view.
     pointer.dragFromTo (600, laneY (0), 100, laneY (0));
+    EXPECT_EQ (e.getScrollOffset(), 27);
+    pointer.dragFromTo (300, laneY (0), 800, laneY (0));
     EXPECT_EQ (e.getScrollOffset(), 0);
 
     for (int i = 0; i < 28; ++i)
@@ -309,7 +324,7 @@ TEST (ArrangementPan, StaysWithinTheScrollRange)
     pumpMessages (100);
     ASSERT_EQ (e.getVisibleBars(), 4);
 
-    // ppq = 880 / 16 = 55, total = 7260, so the offset stops at 7260 - 880.
+    // Quarter 132 is at 132 * 880 / 16 = 7260, so the offset stops at 7260 - 880.
     pointer.dragFromTo (600, laneY (0), 900, laneY (0));
     EXPECT_EQ (e.getScrollOffset(), 0);
 

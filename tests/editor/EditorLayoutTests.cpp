@@ -37,13 +37,14 @@ TEST (EditorLayout, NewEditorPlacesEverything)
     EXPECT_EQ (Access::saveMidiButton (e).getBounds(), R (830, 10, 100, 30));
     EXPECT_EQ (Access::loadMidiButton (e).getBounds(), R (940, 10, 100, 30));
 
-    // ppq = max(4, 880 / 128) = 6, so the range is 6 * 132 = 792, all of it visible.
+    // The range ends where quarter 132 is drawn, (132 * 880) / 128 = 907, so the
+    // last bar can be scrolled into view; a step is ppq = max(4, 880 / 128) = 6.
     auto& bar = Access::scrollBar (e);
     EXPECT_EQ (bar.getBounds(), R (210, 330, 880, 15));
     EXPECT_FALSE (bar.isVertical());
-    EXPECT_EQ (bar.getMaximumRangeLimit(), 792.0);
+    EXPECT_EQ (bar.getMaximumRangeLimit(), 907.0);
     EXPECT_EQ (bar.getCurrentRangeStart(), 0.0);
-    EXPECT_EQ (bar.getCurrentRangeSize(), 792.0);
+    EXPECT_EQ (bar.getCurrentRangeSize(), 880.0);
     EXPECT_EQ (bar.getSingleStepSize(), 6.0);
     EXPECT_TRUE (bar.isVisible());
 

@@ -157,6 +157,25 @@ TEST (MidiFileReader, LargeTicksUseSixtyFourBits)
     EXPECT_EQ (clip->lengthQ, (3000010 + 960 + 959) / 960);
 }
 
+TEST (MidiFileReader, TicksBeyondEveryRangeSaturate)
+{
+    constexpr auto intMax = std::numeric_limits<int>::max();
+
+    // Every note starts beyond the 32-bit range of converted ticks: the
+    // silence before the first one is still removed.
+    const auto late = readBytes (oneTrack (1, { { 0x0fffffff, 0x90, 40, 100 }, { 10, 0x80, 40, 0 } }));
+    ASSERT_TRUE (late.has_value());
+    EXPECT_EQ (*late, (ClipData { 1, 0, 10, { { 40, 0, 9600, 100 } } }));
+
+    // A note of 9 * 0x0fffffff quarters: the clip and the note saturate
+    // instead of wrapping.
+    const auto huge = MidiBytes::hugeNoteFile();
+    ASSERT_EQ (huge.size(), 97u);
+    const auto clip = readBytes (huge);
+    ASSERT_TRUE (clip.has_value());
+    EXPECT_EQ (*clip, (ClipData { 1, 0, intMax, { { 60, 0, intMax, 100 } } }));
+}
+
 //==============================================================================
 TEST (MidiFileReader, SameTickNotesFollowJuceEightsOrder)
 {

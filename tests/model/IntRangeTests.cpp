@@ -41,3 +41,28 @@ TEST (IntRange, HoldsValuesToTheRangeOfInt)
     for (const auto& c : pixels)
         EXPECT_EQ (IntRange::pixels (c.value), c.expected) << c.value;
 }
+
+TEST (IntRange, SixtyFourBitArithmeticSaturates)
+{
+    constexpr auto max = std::numeric_limits<juce::int64>::max();
+    constexpr auto min = std::numeric_limits<juce::int64>::min();
+
+    EXPECT_EQ (IntRange::add (1, 2), 3);
+    EXPECT_EQ (IntRange::add (max, 1), max);
+    EXPECT_EQ (IntRange::add (min, -1), min);
+    EXPECT_EQ (IntRange::add (max, min), -1);
+
+    const struct
+    {
+        juce::int64 value, multiplier, divisor, expected;
+    } scaled[] = {
+        { 480, 960, 480, 960 },
+        { 1, 960, 1000, 0 },
+        { 2415919095, 960, 1, 2319282331200 },
+        { max / 960 + 1, 960, 960, max / 960 + 1 }, // the product alone would overflow
+        { max, 960, 7, max },
+        { max - 5, 2, 3, 6148914691236517201 }, // exact where the product overflows
+    };
+    for (const auto& c : scaled)
+        EXPECT_EQ (IntRange::scale (c.value, c.multiplier, c.divisor), c.expected) << c.value << " * " << c.multiplier << " / " << c.divisor;
+}

@@ -85,13 +85,25 @@ TEST (PianoRollDraw, SnapsToTheQuantizeStep)
     }
 }
 
-TEST (PianoRollDraw, NoteAtTheClipEndCannotGrow)
+TEST (PianoRollDraw, ANoteDrawnInTheLastHalfStepStartsInsideTheClip)
 {
-    RollFixture f;
-    f.pointer.press (RollFixture::xForTick (3750), RollFixture::yForPitch (98));
-    f.pointer.drag (1099, RollFixture::yForPitch (98));
-    f.pointer.release (1099, RollFixture::yForPitch (98));
-    EXPECT_EQ (f.working(), (std::vector<ClipNote> { { 98, 3840, 240, 100 } }));
+    // The pointer's tick snaps to the clip's end, where no tool could reach
+    // the note again: it starts on the last step inside the clip instead.
+    for (const auto& [itemId, start] : { std::pair { 3, 3600 }, { 5, 3200 }, { 1, 2880 } })
+    {
+        RollFixture f;
+        PR::quantizeBox (*f.roll).setSelectedId (itemId, juce::dontSendNotification);
+        f.pointer.press (RollFixture::xForTick (3750), RollFixture::yForPitch (98));
+        f.pointer.drag (1099, RollFixture::yForPitch (98));
+        f.pointer.release (1099, RollFixture::yForPitch (98));
+        ASSERT_EQ (f.working().size(), 1u);
+        EXPECT_EQ (f.working()[0].startTick, start) << itemId;
+        EXPECT_EQ (f.working()[0].lengthTicks, 3840 - start) << itemId;
+
+        f.roll->setTool (NoteTool::Erase);
+        f.pointer.click (RollFixture::xForTick (3830), RollFixture::yForPitch (98));
+        EXPECT_TRUE (f.working().empty()) << itemId;
+    }
 }
 
 TEST (PianoRollDraw, DragShrinksAndGrowsTheDrawnNote)
@@ -130,8 +142,11 @@ TEST (PianoRollSelect, MovesTheNoteAndClampsThePitch)
     f.pointer.drag (RollFixture::xForTick (1000), RollFixture::yForPitch (90));
     EXPECT_EQ (f.working(), (std::vector<ClipNote> { { 90, 960, 480, 90 } }));
 
-    f.pointer.drag (RollFixture::xForTick (3830), 10); // above the rows: -1 becomes 21
-    EXPECT_EQ (f.working(), (std::vector<ClipNote> { { 21, 3840, 480, 90 } }));
+    f.pointer.drag (RollFixture::xForTick (3830), 10); // above the rows: the top key
+    EXPECT_EQ (f.working(), (std::vector<ClipNote> { { 108, 3840, 480, 90 } }));
+
+    f.pointer.drag (RollFixture::xForTick (0), 5000); // below the rows: the lowest key
+    EXPECT_EQ (f.working(), (std::vector<ClipNote> { { 21, 0, 480, 90 } }));
 
     f.pointer.drag (RollFixture::xForTick (0), 45); // less than a row above: 108
     EXPECT_EQ (f.working().front().pitch, 108);
@@ -140,6 +155,22 @@ TEST (PianoRollSelect, MovesTheNoteAndClampsThePitch)
 
     f.pointer.click (RollFixture::xForTick (2000), RollFixture::yForPitch (80));
     EXPECT_EQ (f.roll->getSelectedNote(), nullptr) << "a press on empty grid clears the selection";
+}
+
+TEST (PianoRollSelect, NotesOfNoLengthCanBeSelectedMovedAndErased)
+{
+    // Painted 2 pixels wide, and hit where they are painted.
+    RollFixture f ({ { 98, 960, 0, 100 }, { 90, 1920, 0, 100 } });
+    f.roll->setTool (NoteTool::Select);
+    f.pointer.press (RollFixture::xForTick (960), RollFixture::yForPitch (98));
+    ASSERT_EQ (f.roll->getSelectedNote(), f.roll->getWorkingNotes()[0]);
+    f.pointer.drag (RollFixture::xForTick (480), RollFixture::yForPitch (96));
+    f.pointer.release (RollFixture::xForTick (480), RollFixture::yForPitch (96));
+    EXPECT_EQ (f.working()[0], (ClipNote { 96, 480, 0, 100 }));
+
+    f.roll->setTool (NoteTool::Erase);
+    f.pointer.click (RollFixture::xForTick (1920), RollFixture::yForPitch (90));
+    EXPECT_EQ (f.working(), (std::vector<ClipNote> { { 96, 480, 0, 100 } }));
 }
 
 TEST (PianoRollSelect, OverlappingNotesResolveByListOrder)

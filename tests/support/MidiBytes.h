@@ -66,6 +66,25 @@ namespace MidiBytes
         return b;
     }
 
+    /** 97 bytes, division 1: a note-on, nine text events each 0x0fffffff ticks
+        after the last, then the note-off. It reads as one clip of
+        2,147,483,647 quarters holding one note as long.
+    */
+    inline Bytes hugeNoteFile()
+    {
+        Bytes events;
+        append (events, { 0, 0x90, 60, 100 });
+        for (int i = 0; i < 9; ++i)
+            append (events, { 0xff, 0xff, 0xff, 0x7f, 0xff, 0x01, 0 });
+        append (events, { 0, 0x80, 60, 0, 0, 0xff, 0x2f, 0 });
+
+        Bytes b;
+        append (b, { 'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 1, 'M', 'T', 'r', 'k' });
+        append32 (b, (juce::uint32) events.size());
+        b.insert (b.end(), events.begin(), events.end());
+        return b;
+    }
+
     inline juce::File writeTemp (const Bytes& bytes, const juce::String& name = "test.mid")
     {
         auto f = juce::File::createTempFile (name);

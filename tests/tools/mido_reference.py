@@ -75,7 +75,7 @@ def match_pairs(events):
 def read(path):
     mid = mido.MidiFile(path)
     tpq = mid.ticks_per_beat if 0 < mid.ticks_per_beat < 0x8000 else 480
-    notes, min_start, max_end = 0, 2**31 - 1, 0
+    notes, min_start, max_end = 0, 2**63 - 1, 0
     for track in mid.tracks:
         events = track_events(track)
         order_same_tick(events)
