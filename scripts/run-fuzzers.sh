@@ -3,8 +3,8 @@
 #
 #   scripts/run-fuzzers.sh [SECONDS_PER_TARGET] [BUILD_FOLDER]
 #
-# Seeds: the MIDI files in ../shared/midi-corpus (when present) and the state
-# blobs and documents in tests/fuzz/seeds. Every input kept in
+# Seeds: the MIDI files in tests/fuzz/seeds/midi and ../shared/midi-corpus (when
+# present), and the state blobs and documents in tests/fuzz/seeds. Every input kept in
 # tests/fuzz/regressions/<target>/ is run first: each one crashed once.
 # New crashes are written to BUILD_FOLDER/findings/<target>/.
 set -euo pipefail
@@ -28,7 +28,9 @@ for target in MidiReader StateBlob StateDocument; do
     findings=$build/findings/$target
     mkdir -p "$work" "$findings"
     case $target in
-        MidiReader) [ -d "$corpus_dir" ] && find "$corpus_dir" -type f -exec cp -n {} "$work/" \; ;;
+        MidiReader)
+            cp -n tests/fuzz/seeds/midi/* "$work/"
+            [ -d "$corpus_dir" ] && find "$corpus_dir" -type f -exec cp -n {} "$work/" \; ;;
         StateBlob) cp -n tests/fuzz/seeds/state/* "$work/" ;;
         StateDocument) cp -n tests/fuzz/seeds/document/* "$work/" ;;
     esac

@@ -92,6 +92,10 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     dialogs.showMessage = [] (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& message) {
         juce::AlertWindow::showMessageBoxAsync (icon, title, message, "OK", nullptr, nullptr);
     };
+    dialogs.confirm = [] (const juce::String& title, const juce::String& message, const juce::String& goAhead, std::function<void (bool)> answer) {
+        juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::WarningIcon, title, message, goAhead, "Cancel", nullptr,
+                                            juce::ModalCallbackFunction::create ([answer] (int result) { answer (result == 1); }));
+    };
     dialogs.launchChooser = [] (std::shared_ptr<juce::FileChooser> chooser, int chooserFlags, std::function<void (const juce::FileChooser&)> completion) {
         // The chooser lives until its completion has run.
         chooser->launchAsync (chooserFlags, [chooser, completion] (const juce::FileChooser& fc) { completion (fc); });
@@ -102,6 +106,10 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
 
 CarvolinEditor::~CarvolinEditor()
 {
+    // A host closing the window while the piano roll is open keeps its edits, as "X" would.
+    if (isPianoRollOpen())
+        pianoRoll->commitNotesToClip();
+
     writeStateToProcessor();
     timelineScrollBar.removeListener (this);
 }
@@ -206,6 +214,10 @@ void CarvolinEditor::resized()
     const auto view = getView();
     for (auto& clip : clips)
         clip->setExtent (geo::clipExtent (clip->track, clip->startQ, clip->lengthQ, numTracks, view), areaW);
+
+    // The piano roll covers the whole window at every size.
+    if (pianoRoll != nullptr)
+        pianoRoll->setBounds (getLocalBounds());
 }
 
 void CarvolinEditor::scrollBarMoved (juce::ScrollBar* scrollBar, double newRangeStart)
@@ -361,6 +373,11 @@ void CarvolinEditor::openPianoRoll (ScoreComponent* clip)
     addAndMakeVisible (*pianoRoll);
     pianoRoll->setBounds (getLocalBounds());
     pianoRoll->toFront (true);
+}
+
+bool CarvolinEditor::isPianoRollOpen() const noexcept
+{
+    return pianoRoll != nullptr && pianoRoll->isVisible();
 }
 
 void CarvolinEditor::closePianoRollIfEditing (const ClipData* clip)

@@ -110,7 +110,10 @@ public:
     /** The completion of the load dialog. */
     void loadMidiFromChosenFile (const juce::FileChooser& chooser);
 
-    /** Saves to the file the user chose, and reports the result. */
+    /** Saves to the file the user chose, and reports the result. When the
+        file written gets another name than the one chosen and a file of that
+        name exists, the user is asked first.
+    */
     void saveMidiToFile (const juce::File& chosen);
 
     /** Loads the file the user chose, and reports the result. */
@@ -123,6 +126,11 @@ public:
     {
         std::function<void (juce::MessageBoxIconType, const juce::String& title, const juce::String& message)> showMessage;
         std::function<void (std::shared_ptr<juce::FileChooser>, int flags, std::function<void (const juce::FileChooser&)> completion)> launchChooser;
+
+        /** Asks a question with a button that goes ahead and a "Cancel"
+            button; answer is called with true for the first.
+        */
+        std::function<void (const juce::String& title, const juce::String& message, const juce::String& goAhead, std::function<void (bool)> answer)> confirm;
     };
 
     Dialogs dialogs;
@@ -153,6 +161,8 @@ private:
     void finishDrawing();
     void endGesture();
     void closePianoRollIfEditing (const ClipData* clip);
+    bool isPianoRollOpen() const noexcept;
+    void writeMidiFileAndReport (const juce::File& target);
     ScoreComponent& addClip (ClipData data);
     void updateFileDragHover (int x, int y);
     juce::Point<int> toLanes (juce::Point<int> editorPosition) const noexcept;

@@ -88,7 +88,7 @@ void CarvolinEditor::filesDropped (const juce::StringArray& files, int, int)
 
         auto& first = imported.front();
         auto length = juce::jmax (1, first.lengthQ);
-        if (hoverQuarter + length > Arrangement::timelineQuarters)
+        if (juce::int64 { hoverQuarter } + length > Arrangement::timelineQuarters)
             length = Arrangement::timelineQuarters - hoverQuarter;
 
         if (wouldOverlap (hoverTrackIndex + 1, hoverQuarter, length, nullptr))
@@ -190,6 +190,23 @@ void CarvolinEditor::saveMidiToFile (const juce::File& chosen)
 
     const auto target = chosen.getFileExtension() == ".mid" ? chosen : chosen.withFileExtension (".mid");
 
+    // The dialog asked about the name the user typed; song.mid beside a typed
+    // "song" is another file, and it is not replaced without asking.
+    if (target != chosen && target.exists())
+    {
+        dialogs.confirm ("Replace File?", "A file named \"" + target.getFileName() + "\" already exists in this folder. Replace it?", "Replace",
+                         [safeThis = SafePointer<CarvolinEditor> (this), target] (bool replace) {
+                             if (auto* editor = safeThis.getComponent(); editor != nullptr && replace)
+                                 editor->writeMidiFileAndReport (target);
+                         });
+        return;
+    }
+
+    writeMidiFileAndReport (target);
+}
+
+void CarvolinEditor::writeMidiFileAndReport (const juce::File& target)
+{
     if (writeMidiFile (target, clipData()))
         dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "MIDI Saved", "Successfully saved to:\n" + target.getFullPathName());
     else

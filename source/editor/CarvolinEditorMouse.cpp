@@ -290,8 +290,10 @@ bool CarvolinEditor::keyPressed (const juce::KeyPress& key)
     const auto isDeleteKey = key.getKeyCode() == juce::KeyPress::deleteKey || key.getKeyCode() == juce::KeyPress::backspaceKey;
     const auto mods = key.getModifiers();
 
+    // Under an open piano roll the arrangement is out of reach: the selected
+    // clip is usually the one being edited.
     if (isDeleteKey && ! mods.isShiftDown() && ! mods.isCtrlDown() && ! mods.isAltDown()
-        && currentTool == EditTool::Select && selectedClip != nullptr)
+        && currentTool == EditTool::Select && selectedClip != nullptr && ! isPianoRollOpen())
     {
         deleteSelectedClip();
         return true;

@@ -1,26 +1,25 @@
 // libFuzzer target: a state blob handed to the processor, an editor built and
-// painted on it, the first clip's piano roll opened, painted and closed with
-// "X", and the blob the host gets back.
+// painted on it, every clip painted, the first and the longest clip's piano
+// roll opened, painted and closed with "X", and the blob the host gets back.
+// A paint that does not return is a finding too (run-fuzzers.sh sets a timeout).
 
 #include "editor/CarvolinEditor.h"
 #include "pianoroll/PianoRollComponent.h"
 #include "plugin/CarvolinProcessor.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
-static ScoreComponent* firstClip (juce::Component& parent)
+static void findClips (juce::Component& parent, std::vector<ScoreComponent*>& found)
 {
     for (auto* child : parent.getChildren())
     {
         if (auto* clip = dynamic_cast<ScoreComponent*> (child))
-            return clip;
-
-        if (auto* clip = firstClip (*child))
-            return clip;
+            found.push_back (clip);
+        else
+            findClips (*child, found);
     }
-
-    return nullptr;
 }
 
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
@@ -39,12 +38,29 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
         juce::Graphics g (image);
         editor.paintEntireComponent (g, false);
 
-        if (auto* clip = firstClip (editor))
+        // Every clip paints on its own, wherever it lies; the first and the
+        // longest open in the piano roll, which paints and closes with "X".
+        std::vector<ScoreComponent*> clips;
+        findClips (editor, clips);
+
+        for (auto* clip : clips)
         {
-            editor.openPianoRoll (clip);
-            editor.paintEntireComponent (g, false);
-            editor.getPianoRoll()->close();
-            editor.paintEntireComponent (g, false);
+            juce::Image clipImage (juce::Image::ARGB, juce::jmax (1, juce::jmin (4096, clip->getWidth())), juce::jmax (1, clip->getHeight()), true);
+            juce::Graphics clipGraphics (clipImage);
+            clip->paintEntireComponent (clipGraphics, false);
+        }
+
+        if (! clips.empty())
+        {
+            const auto longest = *std::max_element (clips.begin(), clips.end(), [] (auto* a, auto* b) { return a->lengthQ < b->lengthQ; });
+
+            for (auto* clip : { clips.front(), longest })
+            {
+                editor.openPianoRoll (clip);
+                editor.paintEntireComponent (g, false);
+                editor.getPianoRoll()->close();
+                editor.paintEntireComponent (g, false);
+            }
         }
     }
 

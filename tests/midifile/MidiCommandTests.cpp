@@ -28,7 +28,16 @@ namespace
             editor->dialogs.launchChooser = [this] (std::shared_ptr<juce::FileChooser> chooser, int flags, std::function<void (const juce::FileChooser&)> completion) {
                 launched.push_back ({ std::move (chooser), flags, std::move (completion) });
             };
+            editor->dialogs.confirm = [this] (const juce::String& title, const juce::String& text, const juce::String& goAhead, std::function<void (bool)> answer) {
+                questions.push_back ({ title, text, goAhead, std::move (answer) });
+            };
         }
+
+        struct Question
+        {
+            juce::String title, text, goAhead;
+            std::function<void (bool)> answer;
+        };
 
         struct Launch
         {
@@ -40,6 +49,7 @@ namespace
         juce::TemporaryFile folder;
         std::vector<Message> messages;
         std::vector<Launch> launched;
+        std::vector<Question> questions;
     };
 
     juce::File writeFile (const juce::File& folder, const juce::String& name, const MidiBytes::Bytes& bytes)
@@ -116,10 +126,55 @@ TEST (SaveMidiCommand, AnExistingFileTheUserConfirmedIsReplaced)
     EXPECT_EQ (existing.getSize(), 42);
     ASSERT_EQ (f.messages.size(), 1u);
     EXPECT_EQ (f.messages[0].title, "MIDI Saved");
+    EXPECT_TRUE (f.questions.empty()) << "the dialog itself asked about song.mid";
+}
 
-    // Typing "song" beside song.mid replaces song.mid too.
-    f.editor->saveMidiToFile (f.folder.getFile().getChildFile ("song"));
-    EXPECT_TRUE (f.messages.back().text.endsWith ("song.mid"));
+TEST (SaveMidiCommand, ANameThatBecomesAnExistingFileAsksFirst)
+{
+    // The dialog confirmed "song"; the file written is song.mid, which exists.
+    for (const bool replace : { false, true })
+    {
+        CommandFixture f;
+        Access::addClip (*f.editor, 1, 0, 4, { { 60, 0, 960, 100 } });
+        const auto existing = f.folder.getFile().getChildFile ("song.mid");
+        existing.replaceWithText ("old");
+
+        f.editor->saveMidiToFile (f.folder.getFile().getChildFile ("song"));
+        ASSERT_EQ (f.questions.size(), 1u);
+        EXPECT_EQ (f.questions[0].title, "Replace File?");
+        EXPECT_EQ (f.questions[0].text, "A file named \"song.mid\" already exists in this folder. Replace it?");
+        EXPECT_EQ (f.questions[0].goAhead, "Replace");
+        EXPECT_EQ (existing.loadFileAsString(), "old") << "nothing is written before the answer";
+        EXPECT_TRUE (f.messages.empty());
+
+        f.questions[0].answer (replace);
+        if (replace)
+        {
+            EXPECT_EQ (existing.getSize(), 42);
+            ASSERT_EQ (f.messages.size(), 1u);
+            EXPECT_EQ (f.messages[0].text, "Successfully saved to:\n" + existing.getFullPathName());
+        }
+        else
+        {
+            EXPECT_EQ (existing.loadFileAsString(), "old");
+            EXPECT_TRUE (f.messages.empty()) << "cancelling shows nothing more";
+        }
+    }
+
+    // An answer after the editor closed does nothing.
+    std::function<void (bool)> late;
+    juce::TemporaryFile folder;
+    folder.getFile().createDirectory();
+    folder.getFile().getChildFile ("song.mid").replaceWithText ("old");
+    {
+        CommandFixture f;
+        Access::addClip (*f.editor, 1, 0, 4, { { 60, 0, 960, 100 } });
+        f.editor->saveMidiToFile (folder.getFile().getChildFile ("song"));
+        ASSERT_EQ (f.questions.size(), 1u);
+        late = f.questions[0].answer;
+    }
+    late (true);
+    EXPECT_EQ (folder.getFile().getChildFile ("song.mid").loadFileAsString(), "old");
 }
 
 TEST (SaveMidiCommand, EmptyClipsFailWithoutAFile)

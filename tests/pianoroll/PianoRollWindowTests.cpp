@@ -44,6 +44,27 @@ TEST (PianoRollWindow, DoubleClickWithSelectOpensOverTheWholeWindow)
     }
 }
 
+TEST (PianoRollWindow, CoversTheWholeEditorAtEverySize)
+{
+    EditorFixture f;
+    auto& e = *f.editor;
+    Access::addClip (e, 1, 0, 4);
+    Pointer { e }.doubleClick (215, laneY (0));
+    auto* roll = e.getPianoRoll();
+    ASSERT_NE (roll, nullptr);
+
+    for (const auto& [w, h] : { std::pair { 2000, 1200 }, { 800, 400 }, { 1333, 777 } })
+    {
+        e.setSize (w, h);
+        EXPECT_EQ (roll->getBounds(), e.getLocalBounds()) << w << " x " << h;
+    }
+
+    // Lanes right of where the roll was first laid out stay covered.
+    e.setSize (1100, 600);
+    e.setSize (2000, 1200);
+    EXPECT_TRUE (roll->getBounds().contains (1500, laneY (0)));
+}
+
 TEST (PianoRollWindow, DoubleClickWithOtherToolsOrOnEmptySpaceOpensNothing)
 {
     EditorFixture f;
@@ -107,7 +128,7 @@ TEST (PianoRollWindow, OpeningAnotherClipKeepsTheFirstClipsWrittenNotes)
     EXPECT_EQ (b.notes, (std::vector<ClipNote> { { 60, 0, 960, 100 } }));
 }
 
-TEST (PianoRollWindow, EditsAreLostWhenTheEditorCloses)
+TEST (PianoRollWindow, ClosingTheEditorKeepsThePianoRollsEdits)
 {
     CarvolinProcessor processor;
     std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
@@ -116,9 +137,10 @@ TEST (PianoRollWindow, EditsAreLostWhenTheEditorCloses)
     drawNote (*editor->getPianoRoll());
     editor.reset();
 
+    // As "X" would have written them.
     const auto clips = StateDocument::readClips (processor.getSavedState().get());
     ASSERT_EQ (clips.size(), 1u);
-    EXPECT_EQ (clips[0].notes, (std::vector<ClipNote> { { 60, 0, 960, 100 } }));
+    EXPECT_EQ (clips[0].notes, (std::vector<ClipNote> { { 60, 0, 960, 100 }, { 98, 0, 240, 100 } }));
 }
 
 TEST (PianoRollWindow, DeletingTheOpenClipThenClosingIsSafe)
@@ -130,8 +152,15 @@ TEST (PianoRollWindow, DeletingTheOpenClipThenClosingIsSafe)
     auto& roll = *e.getPianoRoll();
     drawNote (roll);
 
-    // Keys reach the main window while the piano roll is shown.
-    ASSERT_TRUE (e.keyPressed (juce::KeyPress (juce::KeyPress::deleteKey)));
+    // Keys reach the main window while the piano roll is shown, but do not
+    // delete the clip under it.
+    for (const auto key : { juce::KeyPress::deleteKey, juce::KeyPress::backspaceKey })
+        EXPECT_FALSE (e.keyPressed (juce::KeyPress (key)));
+    ASSERT_EQ (Access::clips (e).size(), 1u);
+    EXPECT_TRUE (roll.isVisible());
+
+    // A clip removed anyway (a host may call the command) closes its piano roll.
+    e.deleteSelectedClip();
     EXPECT_TRUE (Access::clips (e).empty());
     EXPECT_EQ (roll.getClip(), nullptr);
     EXPECT_FALSE (roll.isVisible()) << "the piano roll of a deleted clip closes";
