@@ -5,6 +5,9 @@
 #include "model/Palette.h"
 #include "model/Quantize.h"
 
+#include <cmath>
+#include <limits>
+
 namespace
 {
     constexpr int headerHeight = 50;
@@ -445,13 +448,19 @@ void PianoRollComponent::drawGrid (juce::Graphics& g) const
     }
 
     // Only the quarters across the grid are visited, and where a long clip
-    // puts several lines on one pixel column, one is drawn.
+    // puts several lines on one pixel column, one is drawn: the loops take
+    // at most a step per pixel.
     const auto lengthQ = juce::int64 { geometry.scaleLengthQ() };
     const auto bars = (lengthQ + 3) / 4;
     const auto quarters = geometry.quartersAcross (gridLeft, gridRight);
+    const auto stepAtLeastAPixel = [&] (juce::int64 stride) {
+        const auto pixels = static_cast<double> (geometry.scaledWidth()) * static_cast<double> (stride) / static_cast<double> (lengthQ);
+        return pixels >= 1.0 ? stride : stride * static_cast<juce::int64> (std::ceil (1.0 / juce::jmax (1.0e-12, pixels)));
+    };
     auto lastColumn = std::numeric_limits<int>::min();
 
-    for (auto j = quarters.getStart() / 4; j <= juce::jmin (bars, quarters.getEnd() / 4 + 1); ++j)
+    const auto barStep = stepAtLeastAPixel (4) / 4;
+    for (auto j = quarters.getStart() / 4; j <= juce::jmin (bars, quarters.getEnd() / 4 + 1); j += barStep)
     {
         const auto x = geometry.quarterToX (4 * j);
         if (x < gridLeft || x > gridRight || IntRange::pixels (x) == lastColumn)
@@ -468,7 +477,8 @@ void PianoRollComponent::drawGrid (juce::Graphics& g) const
 
     g.setColour (juce::Colour (0x26ffffff));
     lastColumn = std::numeric_limits<int>::min();
-    for (auto q = quarters.getStart(); q < quarters.getEnd(); ++q)
+    const auto beatStep = stepAtLeastAPixel (1);
+    for (auto q = quarters.getStart(); q < quarters.getEnd(); q += beatStep)
     {
         if (q % 4 == 0)
             continue;

@@ -37,7 +37,7 @@ e2e_drag 215 155 353 205                     # A to track 2, quarter 20
 shot moved
 
 e2e_click 510 95                             # "Resize"
-e2e_drag 291 355 313 355                     # B to 8 quarters
+e2e_drag 291 355 323 355                     # B to 8 quarters: the edge at the pointer's quarter, 16
 shot resized
 
 e2e_click 255 95                             # "Select"
