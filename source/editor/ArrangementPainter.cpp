@@ -1,7 +1,7 @@
 #include "editor/ArrangementPainter.h"
 
 #include "model/Arrangement.h"
-#include "model/Palette.h"
+#include "ui/Palette.h"
 
 namespace ArrangementPainter
 {

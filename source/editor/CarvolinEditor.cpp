@@ -1,11 +1,11 @@
 #include "editor/CarvolinEditor.h"
 
 #include "editor/ArrangementPainter.h"
-#include "model/Palette.h"
 #include "model/Quantize.h"
 #include "model/StateDocument.h"
 #include "pianoroll/PianoRollComponent.h"
 #include "plugin/CarvolinProcessor.h"
+#include "ui/Palette.h"
 
 #include <algorithm>
 
@@ -22,7 +22,8 @@ namespace
 //==============================================================================
 CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     : juce::AudioProcessorEditor (owner),
-      processorRef (owner)
+      processorRef (owner),
+      model (owner.getModel())
 {
     setSize (1100, 600);
     setResizable (true, true);
@@ -38,6 +39,13 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
              &dragToolButton, &resizeToolButton, &deleteButton, &zoomInButton, &zoomOutButton,
              &saveMidiButton, &loadMidiButton, &quantizeLabel, &quantizeBox, &timelineScrollBar })
         addAndMakeVisible (control);
+
+    // Undo and redo stand in the header box, below the track buttons: space
+    // no other control takes at any window size.
+    addAndMakeVisible (undoButton);
+    addAndMakeVisible (redoButton);
+    undoButton.onClick = [this] { undo(); };
+    redoButton.onClick = [this] { redo(); };
 
     addTrackButton.onClick = [this] { addTrack(); };
     removeTrackButton.onClick = [this] { removeLastTrack(); };
@@ -69,15 +77,13 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     }
     selectToolButton.setToggleState (true, juce::dontSendNotification);
 
-    for (auto* button : { &addTrackButton, &removeTrackButton, &zoomInButton, &zoomOutButton })
+    for (auto* button : { &addTrackButton, &removeTrackButton, &zoomInButton, &zoomOutButton, &undoButton, &redoButton })
         styleButton (*button, Palette::control);
     styleButton (deleteButton, Palette::destructive);
     styleButton (saveMidiButton, Palette::fileCommand);
     styleButton (loadMidiButton, Palette::fileCommand);
 
     tracks.reserve (Arrangement::maxTracks);
-    for (int i = 0; i < Arrangement::initialTracks; ++i)
-        addTrack();
 
     // The folder beside our own module, unless the saved state names another
     // one that still exists.
@@ -101,7 +107,10 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
         chooser->launchAsync (chooserFlags, [chooser, completion] (const juce::FileChooser& fc) { completion (fc); });
     };
 
-    restoreStateFromProcessor();
+    // The arrangement as the model holds it: after a close and reopen, the
+    // same tracks, instruments and clips.
+    model.addListener (this);
+    syncFromModel();
 }
 
 CarvolinEditor::~CarvolinEditor()
@@ -110,6 +119,7 @@ CarvolinEditor::~CarvolinEditor()
     if (isPianoRollOpen())
         pianoRoll->commitNotesToClip();
 
+    model.removeListener (this);
     writeStateToProcessor();
     timelineScrollBar.removeListener (this);
 }
@@ -117,37 +127,139 @@ CarvolinEditor::~CarvolinEditor()
 //==============================================================================
 void CarvolinEditor::writeStateToProcessor()
 {
-    const auto folderPath = midiFolder->isDirectory() ? midiFolder->getFullPathName() : juce::String();
-
-    auto document = StateDocument::createDocument (folderPath, clipData());
-
     // A folder that no longer exists is not written and leaves the processor's as it was.
-    if (folderPath.isNotEmpty())
-        processorRef.setSavedState (std::move (document), folderPath);
-    else
-        processorRef.setSavedState (std::move (document));
+    if (midiFolder->isDirectory())
+        processorRef.setMidiFolderPath (midiFolder->getFullPathName());
 }
 
-void CarvolinEditor::restoreStateFromProcessor()
+void CarvolinEditor::arrangementChanged()
 {
-    const auto document = processorRef.getSavedState();
-    if (! StateDocument::isStateDocument (document.get()))
-        return;
+    syncFromModel();
+}
 
-    for (auto& data : StateDocument::readClips (document.get()))
-        addClip (std::move (data));
+void CarvolinEditor::syncFromModel()
+{
+    const auto snapshot = model.getSnapshot();
 
+    // Track headers: added or removed at the end, instruments as chosen.
+    while ((int) tracks.size() > snapshot->numTracks)
+    {
+        removeChildComponent (tracks.back().get());
+        tracks.pop_back();
+    }
+
+    while ((int) tracks.size() < snapshot->numTracks)
+    {
+        const auto index = (int) tracks.size();
+        auto track = std::make_unique<TrackComponent> (index + 1, [this] (juce::ComboBox& box) { fillInstrumentList (box); });
+        track->instrumentBox.onChange = [this, index] { chooseInstrument (index, tracks[(size_t) index]->instrumentBox.getSelectedId()); };
+        addAndMakeVisible (*track);
+        tracks.push_back (std::move (track));
+    }
+
+    for (size_t i = 0; i < tracks.size(); ++i)
+        tracks[i]->instrumentBox.setSelectedId (snapshot->instruments[i], juce::dontSendNotification);
+
+    // Clips: a component per clip of the snapshot, in its order. Components of
+    // clips that are still there are kept, and take the clip's new data only
+    // when it changed.
+    std::vector<std::unique_ptr<ScoreComponent>> previous;
+    previous.swap (clips);
+    auto orderChanged = previous.size() != snapshot->clips.size();
+
+    for (const auto& clip : snapshot->clips)
+    {
+        const auto found = std::find_if (previous.begin(), previous.end(), [&] (const auto& c) { return c != nullptr && c->clipId == clip->id; });
+        std::unique_ptr<ScoreComponent> component;
+
+        if (found != previous.end())
+        {
+            orderChanged = orderChanged || found != previous.begin() + (std::ptrdiff_t) clips.size();
+            component = std::move (*found);
+        }
+        else
+        {
+            orderChanged = true;
+            component = std::make_unique<ScoreComponent> (clip->data.track, clip->data.startQ, clip->data.lengthQ);
+            component->clipId = clip->id;
+            if (std::find (droppedClips.begin(), droppedClips.end(), clip->id) == droppedClips.end())
+                component->onDoubleClick = [this] (ScoreComponent* c) { openPianoRoll (c); };
+        }
+
+        if (component->source != clip)
+        {
+            static_cast<ClipData&> (*component) = clip->data;
+            component->source = clip;
+            component->repaint();
+        }
+
+        clips.push_back (std::move (component));
+    }
+
+    for (auto& gone : previous)
+    {
+        if (gone == nullptr)
+            continue;
+
+        closePianoRollIfEditing (gone->clipId);
+        clipContainer.removeChildComponent (gone.get());
+    }
+    previous.clear();
+
+    // Children paint in the order of the clips, as when they were added one by one.
+    if (orderChanged)
+    {
+        for (auto& clip : clips)
+            clipContainer.removeChildComponent (clip.get());
+        for (auto& clip : clips)
+            clipContainer.addAndMakeVisible (*clip);
+    }
+
+    if (snapshot->findClip (selectedClip) == nullptr)
+        selectedClip = 0;
+    if (snapshot->findClip (resizingClip) == nullptr)
+    {
+        resizingClip = 0;
+        isResizing = false;
+    }
+
+    updateUndoButtons();
     layOutAndRepaint();
 }
 
-ScoreComponent& CarvolinEditor::addClip (ClipData data)
+void CarvolinEditor::updateUndoButtons()
 {
-    auto clip = std::make_unique<ScoreComponent> (data.track, data.startQ, data.lengthQ);
-    clip->notes = std::move (data.notes);
-    clip->onDoubleClick = [this] (ScoreComponent* c) { openPianoRoll (c); };
-    clipContainer.addAndMakeVisible (*clip);
-    clips.push_back (std::move (clip));
-    return *clips.back();
+    undoButton.setEnabled (model.canUndo());
+    redoButton.setEnabled (model.canRedo());
+}
+
+ScoreComponent* CarvolinEditor::findClip (ClipId id) const noexcept
+{
+    if (id == 0)
+        return nullptr;
+
+    for (const auto& clip : clips)
+        if (clip->clipId == id)
+            return clip.get();
+
+    return nullptr;
+}
+
+ScoreComponent* CarvolinEditor::getSelectedClip() const noexcept
+{
+    return findClip (selectedClip);
+}
+
+void CarvolinEditor::undo()
+{
+    endGestureWithoutChange();
+    model.undo();
+}
+
+void CarvolinEditor::redo()
+{
+    endGestureWithoutChange();
+    model.redo();
 }
 
 //==============================================================================
@@ -184,6 +296,9 @@ void CarvolinEditor::resized()
     deleteButton.setBounds (x0 + 350, 80, 70, 30);
     quantizeLabel.setBounds (x0 + 450, 80, 25, 30);
     quantizeBox.setBounds (x0 + 480, 80, 85, 30);
+
+    undoButton.setBounds (10, 55, 90, 30);
+    redoButton.setBounds (110, 55, 90, 30);
 
     zoomOutButton.setBounds (width - 350, 10, 30, 30);
     zoomInButton.setBounds (width - 310, 10, 30, 30);
@@ -239,8 +354,8 @@ void CarvolinEditor::paint (juce::Graphics& g)
     scene.editorHeight = getHeight();
     scene.numTracks = static_cast<int> (tracks.size());
     scene.view = getView();
-    if (selectedClip != nullptr)
-        scene.selectedClipBounds = selectedClip->getBounds() + arrangementArea.getPosition();
+    if (auto* selected = getSelectedClip())
+        scene.selectedClipBounds = selected->getBounds() + arrangementArea.getPosition();
     scene.fileDragHover = fileDragHover;
     scene.hoverTrackIndex = hoverTrackIndex;
     scene.hoverQuarter = hoverQuarter;
@@ -263,28 +378,19 @@ juce::Point<int> CarvolinEditor::toLanes (juce::Point<int> editorPosition) const
 //==============================================================================
 void CarvolinEditor::addTrack()
 {
-    const auto numTracks = static_cast<int> (tracks.size());
-    if (numTracks >= Arrangement::maxTracks)
-        return;
-
-    auto track = std::make_unique<TrackComponent> (numTracks + 1, [this] (juce::ComboBox& box) { fillInstrumentList (box); });
-    addAndMakeVisible (*track);
-    tracks.push_back (std::move (track));
-
-    resized();
-    repaint();
+    const auto numTracks = model.getSnapshot()->numTracks;
+    model.perform ("Add Track", [numTracks] (ArrangementModel::Edit& edit) { edit.setNumTracks (numTracks + 1); });
 }
 
 void CarvolinEditor::removeLastTrack()
 {
-    if (tracks.size() <= static_cast<size_t> (Arrangement::minTracks))
-        return;
+    const auto numTracks = model.getSnapshot()->numTracks;
+    model.perform ("Remove Track", [numTracks] (ArrangementModel::Edit& edit) { edit.setNumTracks (numTracks - 1); });
+}
 
-    removeChildComponent (tracks.back().get());
-    tracks.pop_back();
-
-    resized();
-    repaint();
+void CarvolinEditor::chooseInstrument (int trackIndex, int itemId)
+{
+    model.perform ("Choose Instrument", [trackIndex, itemId] (ArrangementModel::Edit& edit) { edit.setInstrument (trackIndex, itemId); });
 }
 
 void CarvolinEditor::fillInstrumentList (juce::ComboBox& box)
@@ -310,25 +416,14 @@ void CarvolinEditor::setTool (EditTool tool)
 
 void CarvolinEditor::deleteSelectedClip()
 {
-    if (selectedClip == nullptr)
+    const auto id = selectedClip;
+    if (id == 0)
         return;
 
-    const auto found = std::find_if (clips.begin(), clips.end(), [this] (const auto& clip) { return clip.get() == selectedClip; });
-    if (found == clips.end())
-        return;
-
-    closePianoRollIfEditing (selectedClip);
-    clipContainer.removeChildComponent (found->get());
-    if (resizingClip == selectedClip)
-    {
-        resizingClip = nullptr;
-        isResizing = false;
-    }
-    selectedClip = nullptr;
-    isMoving = false;
-    clips.erase (found);
+    endGestureWithoutChange();
+    selectedClip = 0;
+    model.perform ("Delete Clip", [id] (ArrangementModel::Edit& edit) { edit.removeClip (id); });
     repaint();
-    writeStateToProcessor();
 }
 
 int CarvolinEditor::gridTicks() const
@@ -363,16 +458,21 @@ void CarvolinEditor::openPianoRoll (ScoreComponent* clip)
         return;
 
     // The piano roll held before, open or closed, goes without writing back.
-    pianoRoll = std::make_unique<PianoRollComponent> (clip);
-    pianoRoll->onClose = [this, shown = SafePointer<ScoreComponent> (clip)] {
-        // The clip shows its new notes.
-        if (auto* c = shown.getComponent())
-            c->repaint();
-        writeStateToProcessor();
+    // Its "X" writes the notes back as one transaction, when they changed.
+    const auto id = clip->clipId;
+    pianoRoll = std::make_unique<PianoRollComponent> (*clip);
+    pianoRollClip = id;
+    pianoRoll->onCommit = [this, id] (std::vector<ClipNote> notes) {
+        model.perform ("Edit Notes", [id, &notes] (ArrangementModel::Edit& edit) { edit.setNotes (id, std::move (notes)); });
     };
     addAndMakeVisible (*pianoRoll);
     pianoRoll->setBounds (getLocalBounds());
     pianoRoll->toFront (true);
+}
+
+ScoreComponent* CarvolinEditor::getPianoRollClip() const noexcept
+{
+    return pianoRoll != nullptr && pianoRoll->isAttached() ? findClip (pianoRollClip) : nullptr;
 }
 
 bool CarvolinEditor::isPianoRollOpen() const noexcept
@@ -380,11 +480,11 @@ bool CarvolinEditor::isPianoRollOpen() const noexcept
     return pianoRoll != nullptr && pianoRoll->isVisible();
 }
 
-void CarvolinEditor::closePianoRollIfEditing (const ClipData* clip)
+void CarvolinEditor::closePianoRollIfEditing (ClipId clip)
 {
     // The piano roll never writes into a clip that is gone; closing it shows
     // the user that its clip was deleted.
-    if (pianoRoll != nullptr && pianoRoll->getClip() == clip)
+    if (pianoRoll != nullptr && pianoRollClip == clip && pianoRoll->isAttached())
     {
         pianoRoll->detachClip();
         pianoRoll->setVisible (false);

@@ -3,6 +3,7 @@
 #include "editor/ArrangementGeometry.h"
 #include "editor/ScoreComponent.h"
 #include "editor/TrackComponent.h"
+#include "model/ArrangementModel.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -24,13 +25,16 @@ enum class EditTool
 
 //==============================================================================
 /** The plug-in's main window: toolbar, track headers, clip lanes and the
-    timeline scroll bar. It owns the arrangement (the track headers and the
-    clips) and receives every mouse event over the lanes, clips included.
+    timeline scroll bar. It shows the processor's arrangement model (the track
+    headers and clip components are built from its snapshot) and turns every
+    completed gesture into one transaction on it. It receives every mouse event
+    over the lanes, clips included.
 */
 class CarvolinEditor final : public juce::AudioProcessorEditor,
                              public juce::ScrollBar::Listener,
                              public juce::FileDragAndDropTarget,
-                             public juce::DragAndDropContainer
+                             public juce::DragAndDropContainer,
+                             private ArrangementModel::Listener
 {
 public:
     explicit CarvolinEditor (CarvolinProcessor& owner);
@@ -69,8 +73,12 @@ public:
     /** Makes tool the tool in force and mirrors it on the four tool buttons. */
     void setTool (EditTool tool);
 
-    /** Destroys the selected clip, if any, and clears the selection. */
+    /** Deletes the selected clip, if any, and clears the selection. */
     void deleteSelectedClip();
+
+    /** Takes the last change back, or does the last one taken back again. */
+    void undo();
+    void redo();
 
     /** The arrangement's grid step in ticks, from the quantize box. */
     int gridTicks() const;
@@ -86,16 +94,21 @@ public:
     /** The first clip, in list order, whose bounds contain the editor point. */
     ScoreComponent* clipAt (juce::Point<int> editorPosition) const;
 
-    /** Builds the state document from the clips and the MIDI folder and hands
-        it to the processor, which the host asks for the state.
+    /** Hands the MIDI folder to the processor, which keeps it with the state
+        (the arrangement itself is always in the processor's model).
     */
     void writeStateToProcessor();
 
-    /** Rebuilds the clips from the processor's state document. */
-    void restoreStateFromProcessor();
+    /** Builds the track headers and clips from the model's snapshot, keeping
+        the components of clips that are still there.
+    */
+    void syncFromModel();
 
     /** Opens the piano roll for a clip. */
     void openPianoRoll (ScoreComponent* clip);
+
+    /** The clip whose piano roll is open, or null. */
+    ScoreComponent* getPianoRollClip() const noexcept;
 
     //==============================================================================
     /** Exports every clip through a save dialog ("Save MIDI"). */
@@ -145,7 +158,8 @@ public:
     int getVisibleBars() const noexcept { return visibleBars; }
     int getScrollOffset() const noexcept { return scrollOffset; }
     juce::Rectangle<int> getArrangementArea() const noexcept { return arrangementArea; }
-    ScoreComponent* getSelectedClip() const noexcept { return selectedClip; }
+    ScoreComponent* getSelectedClip() const noexcept;
+    ArrangementModel& getModel() noexcept { return model; }
     PianoRollComponent* getPianoRoll() const noexcept { return pianoRoll.get(); }
     const juce::File& getMidiFolder() const noexcept { return *midiFolder; }
 
@@ -159,21 +173,25 @@ private:
     void zoomOut();
     void layOutAndRepaint();
     void finishDrawing();
-    void endGesture();
-    void closePianoRollIfEditing (const ClipData* clip);
+    void commitMovedClip (ScoreComponent& clip, const juce::String& name);
+    void endGestureWithoutChange();
+    void closePianoRollIfEditing (ClipId clip);
     bool isPianoRollOpen() const noexcept;
+    ScoreComponent* findClip (ClipId id) const noexcept;
+    void arrangementChanged() override;
+    void updateUndoButtons();
+    void chooseInstrument (int trackIndex, int itemId);
     void writeMidiFileAndReport (const juce::File& target);
-    ScoreComponent& addClip (ClipData data);
+
     void updateFileDragHover (int x, int y);
     juce::Point<int> toLanes (juce::Point<int> editorPosition) const noexcept;
-    void replaceClips (std::vector<ClipData> newClips);
-    std::vector<const ClipData*> clipData() const;
     void launchMidiFileChooser (const juce::String& title, int chooserFlags, void (CarvolinEditor::*completion) (const juce::FileChooser&));
 
     //==============================================================================
     std::vector<std::unique_ptr<ScoreComponent>> clips;
     std::unique_ptr<juce::File> midiFolder;
     CarvolinProcessor& processorRef;
+    ArrangementModel& model;
     juce::Rectangle<int> arrangementArea;
     juce::Component clipContainer;
     std::vector<std::unique_ptr<TrackComponent>> tracks;
@@ -189,15 +207,22 @@ private:
     juce::TextButton zoomOutButton { "-" };
     juce::TextButton saveMidiButton { "Save MIDI" };
     juce::TextButton loadMidiButton { "Load MIDI" };
+    juce::TextButton undoButton { "Undo" };
+    juce::TextButton redoButton { "Redo" };
     juce::Label quantizeLabel;
     juce::ComboBox quantizeBox;
     juce::ScrollBar timelineScrollBar { false };
 
     EditTool currentTool = EditTool::Select;
-    ScoreComponent* selectedClip = nullptr;
+    ClipId selectedClip = 0;
     int visibleBars = 32;
     int scrollOffset = 0;
     std::unique_ptr<PianoRollComponent> pianoRoll;
+    ClipId pianoRollClip = 0;
+
+    // Clips dropped from files in this editor's lifetime take no double-click
+    // callback of their own, as drawn, loaded and restored ones do.
+    std::vector<ClipId> droppedClips;
 
     // Gestures of the mouse tools.
     bool isMoving = false;
@@ -207,10 +232,9 @@ private:
     std::unique_ptr<ScoreComponent> drawingClip;
     int drawTrackIndex = -1;
     bool isResizing = false;
-    ScoreComponent* resizingClip = nullptr;
+    ClipId resizingClip = 0;
     bool isPanning = false;
     juce::Point<int> panAnchor;
-    bool gestureChangedClips = false;
 
     // Files dragged over the window.
     bool fileDragHover = false;

@@ -100,11 +100,14 @@ void CarvolinEditor::filesDropped (const juce::StringArray& files, int, int)
         }
 
         // Notes reaching past the clip's end stay in it, unchanged.
-        auto& clip = addClip ({ hoverTrackIndex + 1, hoverQuarter, length, std::move (first.notes) });
-        clip.onDoubleClick = nullptr;
-        selectedClip = &clip;
+        ClipData dropped { hoverTrackIndex + 1, hoverQuarter, length, std::move (first.notes) };
+        ClipId id = 0;
+        model.perform ("Drop MIDI File", [&] (ArrangementModel::Edit& edit) { id = edit.addClip (std::move (dropped)); });
+        droppedClips.push_back (id);
+        if (auto* clip = findClip (id))
+            clip->onDoubleClick = nullptr;
+        selectedClip = id;
         layOutAndRepaint();
-        writeStateToProcessor();
         break;
     }
 
@@ -141,18 +144,9 @@ juce::String CarvolinEditor::exportClipToTempFile (ScoreComponent* clip)
 }
 
 //==============================================================================
-std::vector<const ClipData*> CarvolinEditor::clipData() const
-{
-    std::vector<const ClipData*> data;
-    data.reserve (clips.size());
-    for (const auto& clip : clips)
-        data.push_back (clip.get());
-    return data;
-}
-
 void CarvolinEditor::saveMidi()
 {
-    if (clips.empty())
+    if (model.getSnapshot()->clips.empty())
     {
         dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "No Clips",
                              "There are no clips to export. Create some clips with notes first!");
@@ -207,7 +201,8 @@ void CarvolinEditor::saveMidiToFile (const juce::File& chosen)
 
 void CarvolinEditor::writeMidiFileAndReport (const juce::File& target)
 {
-    if (writeMidiFile (target, clipData()))
+    const auto snapshot = model.getSnapshot();
+    if (writeMidiFile (target, snapshot->clipData()))
         dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "MIDI Saved", "Successfully saved to:\n" + target.getFullPathName());
     else
         dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Save Failed", "Failed to save MIDI file.");
@@ -237,23 +232,10 @@ void CarvolinEditor::loadMidiFromFile (const juce::File& chosen)
         return;
     }
 
-    replaceClips (std::move (imported));
-    writeStateToProcessor();
+    // The loaded clip replaces all others; tracks, instruments, zoom and scroll stay.
+    selectedClip = 0;
+    endGestureWithoutChange();
+    model.perform ("Load MIDI", [&imported] (ArrangementModel::Edit& edit) { edit.replaceClips (std::move (imported)); });
     layOutAndRepaint();
     dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "MIDI Loaded", "Successfully loaded: " + chosen.getFileName());
-}
-
-void CarvolinEditor::replaceClips (std::vector<ClipData> newClips)
-{
-    for (const auto& clip : clips)
-        closePianoRollIfEditing (clip.get());
-
-    selectedClip = nullptr;
-    resizingClip = nullptr;
-    isResizing = false;
-    isMoving = false;
-    clips.clear();
-
-    for (auto& data : newClips)
-        addClip (std::move (data));
 }

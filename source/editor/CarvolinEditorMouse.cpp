@@ -3,6 +3,8 @@
 #include "editor/ArrangementEditing.h"
 #include "model/ClipRules.h"
 #include "model/IntRange.h"
+#include "pianoroll/PianoRollComponent.h"
+#include "ui/EditKeys.h"
 
 // The arrangement's mouse and key editing.
 
@@ -53,12 +55,13 @@ void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
     {
         case EditTool::Select:
         {
-            selectedClip = clipAt (position);
-            if (selectedClip != nullptr)
+            auto* hit = clipAt (position);
+            selectedClip = hit != nullptr ? hit->clipId : 0;
+            if (hit != nullptr)
             {
                 isMoving = true;
                 externalDragStarted = false;
-                const auto extent = selectedClip->getExtent();
+                const auto extent = hit->getExtent();
                 const auto local = toLanes (position);
                 grabOffset = { local.x - extent.x, juce::int64 { local.y } - extent.y };
             }
@@ -106,8 +109,8 @@ void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
                 if (ArrangementEditing::isOnResizeHandle (clip->getExtent(), local))
                 {
                     isResizing = true;
-                    resizingClip = clip.get();
-                    selectedClip = clip.get();
+                    resizingClip = clip->clipId;
+                    selectedClip = clip->clipId;
                     repaint();
                     break;
                 }
@@ -128,21 +131,23 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
     {
         case EditTool::Select:
         {
-            if (! isMoving || selectedClip == nullptr)
+            auto* moving = getSelectedClip();
+            if (! isMoving || moving == nullptr)
                 return;
 
             if (! externalDragStarted && ! arrangementArea.contains (position))
             {
                 externalDragStarted = true;
-                const auto path = exportClipToTempFile (selectedClip);
+                const auto path = exportClipToTempFile (moving);
 
                 if (path.isNotEmpty() && juce::File (path).existsAsFile())
                 {
-                    performExternalDragDropOfFiles ({ path }, false, nullptr, nullptr);
+                    // The clip keeps where it was moved to before it left the lanes.
                     isMoving = false;
                     externalDragStarted = false;
+                    commitMovedClip (*moving, "Move Clip");
+                    performExternalDragDropOfFiles ({ path }, false, nullptr, nullptr);
                     repaint();
-                    endGesture();
                     return;
                 }
             }
@@ -155,13 +160,13 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
                 const auto grabbed = juce::Point<juce::int64> (local.x, local.y) - grabOffset;
                 const juce::Point<int> topLeft (IntRange::saturate (grabbed.x), IntRange::saturate (grabbed.y));
                 const auto lane = ArrangementEditing::movedLane (topLeft.y, static_cast<int> (tracks.size()));
-                const auto start = ArrangementEditing::movedStart (topLeft.x, selectedClip->lengthQ, view, snap);
+                const auto start = ArrangementEditing::movedStart (topLeft.x, moving->lengthQ, view, snap);
 
-                if (! wouldOverlap (lane + 1, start, selectedClip->lengthQ, selectedClip))
+                // The component shows the move; the model takes it on release.
+                if (! wouldOverlap (lane + 1, start, moving->lengthQ, moving))
                 {
-                    gestureChangedClips = gestureChangedClips || selectedClip->track != lane + 1 || selectedClip->startQ != start;
-                    selectedClip->track = lane + 1;
-                    selectedClip->startQ = start;
+                    moving->track = lane + 1;
+                    moving->startQ = start;
                     resized();
                 }
             }
@@ -200,14 +205,14 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
 
         case EditTool::Resize:
         {
-            if (! isResizing || resizingClip == nullptr)
+            auto* resizing = findClip (resizingClip);
+            if (! isResizing || resizing == nullptr)
                 return;
 
-            const auto len = ArrangementEditing::resizedLength (toLanes (position).x, resizingClip->startQ, view, snap);
-            if (! wouldOverlap (resizingClip->track, resizingClip->startQ, len, resizingClip))
+            const auto len = ArrangementEditing::resizedLength (toLanes (position).x, resizing->startQ, view, snap);
+            if (! wouldOverlap (resizing->track, resizing->startQ, len, resizing))
             {
-                gestureChangedClips = gestureChangedClips || resizingClip->lengthQ != len;
-                resizingClip->lengthQ = len;
+                resizing->lengthQ = len;
                 resized();
             }
             repaint();
@@ -224,8 +229,8 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
             if (isResizing)
             {
                 isResizing = false;
-                resizingClip = nullptr;
-                endGesture();
+                if (auto* resized = findClip (std::exchange (resizingClip, 0)))
+                    commitMovedClip (*resized, "Resize Clip");
                 return;
             }
             break;
@@ -238,7 +243,8 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
             if (isMoving)
             {
                 isMoving = false;
-                endGesture();
+                if (auto* moved = getSelectedClip())
+                    commitMovedClip (*moved, "Move Clip");
                 return;
             }
             break;
@@ -250,12 +256,43 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
     finishDrawing();
 }
 
-void CarvolinEditor::endGesture()
+void CarvolinEditor::commitMovedClip (ScoreComponent& clip, const juce::String& name)
 {
-    // The processor holds the arrangement as it stands after every completed
-    // change, so a host saving its project meanwhile loses nothing.
-    if (std::exchange (gestureChangedClips, false))
-        writeStateToProcessor();
+    // One gesture, one transaction: the place the component shows goes into
+    // the model (nothing happens when it is where it was).
+    if (clip.source == nullptr)
+        return;
+
+    auto data = clip.source->data;
+    data.track = clip.track;
+    data.startQ = clip.startQ;
+    data.lengthQ = clip.lengthQ;
+
+    const auto id = clip.clipId;
+    model.perform (name, [id, &data] (ArrangementModel::Edit& edit) { edit.setClip (id, std::move (data)); });
+}
+
+void CarvolinEditor::endGestureWithoutChange()
+{
+    // A gesture cut short by another change (a key, a host) leaves the clips
+    // as the model has them.
+    isMoving = isResizing = isPanning = false;
+    resizingClip = 0;
+    externalDragStarted = false;
+
+    if (drawingClip != nullptr)
+    {
+        clipContainer.removeChildComponent (drawingClip.get());
+        drawingClip.reset();
+        isDrawing = false;
+        drawTrackIndex = -1;
+    }
+
+    for (auto& clip : clips)
+        if (clip->source != nullptr)
+            static_cast<ClipData&> (*clip) = clip->source->data;
+
+    layOutAndRepaint();
 }
 
 void CarvolinEditor::finishDrawing()
@@ -274,15 +311,14 @@ void CarvolinEditor::finishDrawing()
         return;
     }
 
-    addClip ({ preview->track, preview->startQ, preview->lengthQ, {} });
-    layOutAndRepaint();
-    writeStateToProcessor();
+    const ClipData drawn { preview->track, preview->startQ, preview->lengthQ, {} };
+    model.perform ("Draw Clip", [&drawn] (ArrangementModel::Edit& edit) { edit.addClip (drawn); });
 }
 
 void CarvolinEditor::mouseDoubleClick (const juce::MouseEvent&)
 {
-    if (currentTool == EditTool::Select && selectedClip != nullptr)
-        openPianoRoll (selectedClip);
+    if (currentTool == EditTool::Select)
+        openPianoRoll (getSelectedClip());
 }
 
 bool CarvolinEditor::keyPressed (const juce::KeyPress& key)
@@ -291,11 +327,26 @@ bool CarvolinEditor::keyPressed (const juce::KeyPress& key)
     const auto mods = key.getModifiers();
 
     // Under an open piano roll the arrangement is out of reach: the selected
-    // clip is usually the one being edited.
+    // clip is usually the one being edited, and undo belongs to the roll.
+    if (isPianoRollOpen())
+        return pianoRoll->keyPressed (key);
+
     if (isDeleteKey && ! mods.isShiftDown() && ! mods.isCtrlDown() && ! mods.isAltDown()
-        && currentTool == EditTool::Select && selectedClip != nullptr && ! isPianoRollOpen())
+        && currentTool == EditTool::Select && selectedClip != 0)
     {
         deleteSelectedClip();
+        return true;
+    }
+
+    if (EditKeys::isUndo (key))
+    {
+        undo();
+        return true;
+    }
+
+    if (EditKeys::isRedo (key))
+    {
+        redo();
         return true;
     }
 

@@ -1,6 +1,6 @@
 #include "editor/ScoreComponent.h"
 
-#include "model/Palette.h"
+#include "ui/Palette.h"
 
 #include <cmath>
 

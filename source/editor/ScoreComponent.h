@@ -2,6 +2,7 @@
 
 #include "editor/ArrangementGeometry.h"
 #include "model/Arrangement.h"
+#include "model/ArrangementSnapshot.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -36,6 +37,12 @@ public:
 
     /** Called by the clip's own double-click handler; may be empty. */
     std::function<void (ScoreComponent*)> onDoubleClick;
+
+    /** The model's clip this component shows (0 for a clip being drawn), and
+        the snapshot's value of it that its data was copied from.
+    */
+    ClipId clipId = 0;
+    std::shared_ptr<const Clip> source;
 
 private:
     // Set by setExtent; until then the component's bounds are the extent.

@@ -1,7 +1,7 @@
 #include "editor/TrackComponent.h"
 
 #include "model/JuceCompat.h"
-#include "model/Palette.h"
+#include "ui/Palette.h"
 
 TrackComponent::TrackComponent (int number, const std::function<void (juce::ComboBox&)>& populateInstruments)
     : trackNumber (number)

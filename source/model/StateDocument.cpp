@@ -19,17 +19,89 @@ namespace StateDocument
         const juce::Identifier startTickId ("startTick");
         const juce::Identifier lengthTicksId ("lengthTicks");
         const juce::Identifier velocityId ("velocity");
+        const juce::Identifier tracksId ("tracks");
+        const juce::Identifier trackTag ("Track");
+        const juce::Identifier numberId ("number");
+        const juce::Identifier instrumentId ("instrument");
+
+        std::unique_ptr<juce::XmlElement> createDocument (const juce::String& midiFolderPath, const ArrangementSnapshot* tracks,
+                                                          const std::vector<const ClipData*>& clips)
+        {
+            auto root = std::make_unique<juce::XmlElement> (rootTag);
+            if (midiFolderPath.isNotEmpty())
+                root->setAttribute (midiFolderAttribute, midiFolderPath);
+
+            // What the default arrangement has (4 tracks, all on the first
+            // instrument) is not written, so its document is as it always was.
+            if (tracks != nullptr && tracks->numTracks != Arrangement::initialTracks)
+                root->setAttribute (tracksId, tracks->numTracks);
+
+            appendClips (*root, clips);
+
+            if (tracks != nullptr)
+            {
+                for (auto i = tracks->numTracks; --i >= 0;)
+                {
+                    if (tracks->instruments[(size_t) i] == Instruments::defaultItemId)
+                        continue;
+
+                    auto* track = new juce::XmlElement (trackTag);
+                    track->setAttribute (numberId, i + 1);
+                    track->setAttribute (instrumentId, tracks->instruments[(size_t) i]);
+                    root->prependChildElement (track);
+                }
+            }
+
+            return root;
+        }
     } // namespace
 
     std::unique_ptr<juce::XmlElement> createDocument (const juce::String& midiFolderPath,
                                                       const std::vector<const ClipData*>& clips)
     {
-        auto root = std::make_unique<juce::XmlElement> (rootTag);
-        if (midiFolderPath.isNotEmpty())
-            root->setAttribute (midiFolderAttribute, midiFolderPath);
+        return createDocument (midiFolderPath, nullptr, clips);
+    }
 
+    std::unique_ptr<juce::XmlElement> forArrangement (const juce::String& midiFolderPath, const ArrangementSnapshot& arrangement)
+    {
+        return createDocument (midiFolderPath, &arrangement, arrangement.clipData());
+    }
+
+    ArrangementSnapshot readArrangement (const juce::XmlElement* document)
+    {
+        ArrangementSnapshot arrangement;
+        if (! isStateDocument (document))
+            return arrangement;
+
+        // The track count, and at least the highest clip's track, so that
+        // clips never pile up in the last lane.
+        auto numTracks = readInt (*document, tracksId, Arrangement::initialTracks);
+        for (auto* clipElement : document->getChildIterator())
+            if (clipElement->getTagName().equalsIgnoreCase (clipTag.toString()))
+                numTracks = juce::jmax (numTracks, juce::jmin (Arrangement::maxTracks, readInt (*clipElement, trackId, 0)));
+
+        arrangement.numTracks = juce::jlimit (Arrangement::minTracks, Arrangement::maxTracks, numTracks);
+
+        for (auto* trackElement : document->getChildIterator())
+        {
+            if (! trackElement->getTagName().equalsIgnoreCase (trackTag.toString()))
+                continue;
+
+            const auto number = readInt (*trackElement, numberId, 0);
+            const auto instrument = readInt (*trackElement, instrumentId, Instruments::defaultItemId);
+            if (number >= 1 && number <= arrangement.numTracks && instrument >= 1 && instrument <= (int) Instruments::names.size())
+                arrangement.instruments[(size_t) number - 1] = instrument;
+        }
+
+        return arrangement;
+    }
+
+    void appendClips (juce::XmlElement& root, const std::vector<const ClipData*>& clips)
+    {
         // Children are built from the last to the first: adding one in front
-        // takes a step, adding one at the end walks past all the others.
+        // takes a step, adding one at the end walks past all the others. The
+        // root must have no children yet.
+        jassert (root.getNumChildElements() == 0);
         for (auto clip = clips.rbegin(); clip != clips.rend(); ++clip)
         {
             auto* clipElement = new juce::XmlElement (clipTag);
@@ -47,10 +119,8 @@ namespace StateDocument
                 clipElement->prependChildElement (noteElement);
             }
 
-            root->prependChildElement (clipElement);
+            root.prependChildElement (clipElement);
         }
-
-        return root;
     }
 
     bool isStateDocument (const juce::XmlElement* document) noexcept

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Arrangement.h"
+#include "model/ArrangementSnapshot.h"
 
 #include <juce_core/juce_core.h>
 
@@ -11,11 +12,17 @@
 /** The XML document that keeps the arrangement's clips and notes, and the MIDI
     folder, between editor lifetimes:
 
-    <CarvolinState midiFolderPath="...">
+    <CarvolinState midiFolderPath="..." tracks="6">
+      <Track number="2" instrument="7"/>
       <Clip track="1" startQ="0" lengthQ="4">
         <Note pitch="60" startTick="0" lengthTicks="960" velocity="100"/>
       </Clip>
     </CarvolinState>
+
+    "tracks" is written only when the count is not 4, a "Track" element only
+    for a track whose instrument is not the first: the default arrangement's
+    document is the same as before tracks were kept, and readers that know
+    only clips skip what they do not know.
 */
 namespace StateDocument
 {
@@ -28,6 +35,19 @@ namespace StateDocument
     */
     std::unique_ptr<juce::XmlElement> createDocument (const juce::String& midiFolderPath,
                                                       const std::vector<const ClipData*>& clips);
+
+    /** The document of a whole arrangement: its tracks and instruments, then its clips. */
+    std::unique_ptr<juce::XmlElement> forArrangement (const juce::String& midiFolderPath, const ArrangementSnapshot& arrangement);
+
+    /** Appends a "Clip" element per clip, with its notes, to a root without children. */
+    void appendClips (juce::XmlElement& root, const std::vector<const ClipData*>& clips);
+
+    /** The tracks and instruments of a document (clips aside): the "tracks"
+        count, at least the highest clip track up to 16, 4 when absent; the
+        instruments of "Track" elements naming a track of that count and an
+        instrument of the table; the defaults for everything else.
+    */
+    ArrangementSnapshot readArrangement (const juce::XmlElement* document);
 
     /** True when the document's root is exactly "CarvolinState" (letter case counts). */
     bool isStateDocument (const juce::XmlElement* document) noexcept;

@@ -2,8 +2,9 @@
 
 #include "model/IntRange.h"
 #include "model/JuceCompat.h"
-#include "model/Palette.h"
 #include "model/Quantize.h"
+#include "ui/EditKeys.h"
+#include "ui/Palette.h"
 
 #include <cmath>
 #include <limits>
@@ -19,7 +20,7 @@ namespace
 } // namespace
 
 //==============================================================================
-PianoRollComponent::PianoRollComponent (ClipData* clipToEdit)
+PianoRollComponent::PianoRollComponent (const ClipData& clipToEdit)
     : clip (clipToEdit)
 {
     closeButton.setColour (juce::TextButton::buttonColourId, Palette::destructive);
@@ -75,12 +76,21 @@ PianoRollComponent::PianoRollComponent (ClipData* clipToEdit)
              &verticalScrollBar, &horizontalScrollBar, &verticalZoomSlider, &horizontalZoomSlider })
         addAndMakeVisible (control);
 
-    if (clip != nullptr)
+    // Undo and redo of note edits, right of the quantize box where the header
+    // has room for them (the keys work at every width).
+    for (auto* button : { &undoButton, &redoButton })
     {
-        clipStartQ = clip->startQ;
-        clipLengthQ = clip->lengthQ;
-        loadNotesFromClip();
+        addChildComponent (button);
+        button->setColour (juce::TextButton::buttonColourId, Palette::control);
     }
+    undoButton.onClick = [this] { undo(); };
+    redoButton.onClick = [this] { redo(); };
+    updateUndoButtons();
+    setWantsKeyboardFocus (true);
+
+    clipStartQ = clip.startQ;
+    clipLengthQ = clip.lengthQ;
+    loadNotesFromClip();
     geometry.clipLengthQ = clipLengthQ;
 }
 
@@ -138,13 +148,13 @@ void PianoRollComponent::deleteNote (ClipNote* note)
 
 void PianoRollComponent::loadNotesFromClip()
 {
-    if (clip == nullptr)
+    if (! attached)
         return;
 
     selectedNote = nullptr;
     resizingNote = nullptr;
     workingNotes.clear();
-    for (const auto& note : clip->notes)
+    for (const auto& note : clip.notes)
         workingNotes.add (new ClipNote (note));
 
     repaint();
@@ -152,13 +162,16 @@ void PianoRollComponent::loadNotesFromClip()
 
 void PianoRollComponent::commitNotesToClip()
 {
-    if (clip == nullptr)
+    if (! attached)
         return;
 
-    clip->notes.clear();
-    clip->notes.reserve (static_cast<size_t> (workingNotes.size()));
+    clip.notes.clear();
+    clip.notes.reserve (static_cast<size_t> (workingNotes.size()));
     for (const auto* note : workingNotes)
-        clip->notes.push_back (*note);
+        clip.notes.push_back (*note);
+
+    if (onCommit != nullptr)
+        onCommit (clip.notes);
 }
 
 void PianoRollComponent::close()
@@ -196,6 +209,13 @@ void PianoRollComponent::resized()
     eraseButton.setBounds (490, 10, 70, 35);
     quantizeLabel.setBounds (570, 10, 30, 35);
     quantizeBox.setBounds (605, 10, 90, 35);
+
+    const auto undoX = w - 50 - 2 * 60;
+    const auto roomForUndo = undoX >= 705;
+    undoButton.setBounds (undoX, 10, 55, 35);
+    redoButton.setBounds (undoX + 60, 10, 55, 35);
+    undoButton.setVisible (roomForUndo);
+    redoButton.setVisible (roomForUndo);
 
     keyboardArea = { 0, headerHeight, keyboardWidth, h - headerHeight };
     const auto& grid = geometry.gridArea = { keyboardWidth, headerHeight, w - keyboardWidth, h - headerHeight };
@@ -290,6 +310,7 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
             if (start >= clipEnd)
                 start = (clipEnd - 1) / gridTicks() * gridTicks();
 
+            beginEdit();
             isDrawing = true;
             drawingNote = std::make_unique<ClipNote> (ClipNote { pitch, IntRange::saturate (start), gridTicks(), 100 });
             repaint();
@@ -299,6 +320,8 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
         case NoteTool::Select:
             selectedNote = findNoteAt (position);
             isMoving = selectedNote != nullptr;
+            if (isMoving)
+                beginEdit();
             repaint();
             break;
 
@@ -307,6 +330,7 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
             {
                 if (geometry.hitsResizeZone (*note, position))
                 {
+                    beginEdit();
                     isResizing = true;
                     resizingNote = selectedNote = note;
                     repaint();
@@ -317,7 +341,11 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
 
         case NoteTool::Erase:
             if (auto* hit = findNoteAt (position))
+            {
+                beginEdit();
                 deleteNote (hit);
+                endEdit();
+            }
             break;
     }
 }
@@ -372,6 +400,86 @@ void PianoRollComponent::mouseUp (const juce::MouseEvent&)
         isDrawing = false;
         repaint();
     }
+
+    endEdit();
+}
+
+//==============================================================================
+std::vector<ClipNote> PianoRollComponent::getNotes() const
+{
+    std::vector<ClipNote> notes;
+    notes.reserve ((size_t) workingNotes.size());
+    for (const auto* note : workingNotes)
+        notes.push_back (*note);
+    return notes;
+}
+
+void PianoRollComponent::beginEdit()
+{
+    notesBeforeEdit = getNotes();
+}
+
+void PianoRollComponent::endEdit()
+{
+    // One gesture that changed the notes is one step.
+    if (notesBeforeEdit.has_value() && *notesBeforeEdit != getNotes())
+        history.push (std::move (*notesBeforeEdit));
+
+    notesBeforeEdit.reset();
+    updateUndoButtons();
+}
+
+void PianoRollComponent::undo()
+{
+    if (isDrawing || isMoving || isResizing)
+        return;
+
+    if (auto notes = history.undo (getNotes()))
+        setNotes (*notes);
+}
+
+void PianoRollComponent::redo()
+{
+    if (isDrawing || isMoving || isResizing)
+        return;
+
+    if (auto notes = history.redo (getNotes()))
+        setNotes (*notes);
+}
+
+void PianoRollComponent::setNotes (const std::vector<ClipNote>& notes)
+{
+    selectedNote = nullptr;
+    resizingNote = nullptr;
+    workingNotes.clear();
+    for (const auto& note : notes)
+        workingNotes.add (new ClipNote (note));
+
+    updateUndoButtons();
+    repaint();
+}
+
+void PianoRollComponent::updateUndoButtons()
+{
+    undoButton.setEnabled (history.canUndo());
+    redoButton.setEnabled (history.canRedo());
+}
+
+bool PianoRollComponent::keyPressed (const juce::KeyPress& key)
+{
+    if (EditKeys::isUndo (key))
+    {
+        undo();
+        return true;
+    }
+
+    if (EditKeys::isRedo (key))
+    {
+        redo();
+        return true;
+    }
+
+    return false;
 }
 
 //==============================================================================

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Arrangement.h"
+#include "pianoroll/NoteHistory.h"
 #include "pianoroll/PianoRollGeometry.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -21,14 +22,15 @@ enum class NoteTool
 /** The note editor for one clip, laid over the whole main window. It edits a
     copy of the clip's notes and writes them back only when "X" closes it.
 
-    It does not own its clip. Whoever removes the clip detaches it first
-    (detachClip); "X" then only hides the piano roll.
+    It works on a copy of the clip and hands the notes back through onCommit;
+    when the clip goes meanwhile, its owner detaches the piano roll
+    (detachClip), and "X" then only hides it.
 */
 class PianoRollComponent final : public juce::Component,
                                  public juce::ScrollBar::Listener
 {
 public:
-    explicit PianoRollComponent (ClipData* clipToEdit);
+    explicit PianoRollComponent (const ClipData& clipToEdit);
     ~PianoRollComponent() override;
 
     //==============================================================================
@@ -36,6 +38,7 @@ public:
     void mouseDrag (const juce::MouseEvent& event) override;
     void mouseUp (const juce::MouseEvent& event) override;
     void mouseWheelMove (const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel) override;
+    bool keyPressed (const juce::KeyPress& key) override;
     void paint (juce::Graphics& g) override;
     void resized() override;
     void scrollBarMoved (juce::ScrollBar* scrollBar, double newRangeStart) override;
@@ -65,20 +68,34 @@ public:
     /** Copies the clip's notes into the working list. */
     void loadNotesFromClip();
 
-    /** Writes the working list back into the clip. */
+    /** Hands the working list to onCommit, unless the clip was detached. */
     void commitNotesToClip();
+
+    /** Receives the notes to write back into the clip. */
+    std::function<void (std::vector<ClipNote>)> onCommit;
+
+    /** Takes the last note edit back, or does the last one taken back again. */
+    void undo();
+    void redo();
+    bool canUndo() const noexcept { return history.canUndo(); }
+    bool canRedo() const noexcept { return history.canRedo(); }
+
+    /** The working list as values, in order. */
+    std::vector<ClipNote> getNotes() const;
 
     /** Closes the piano roll as "X" does: writes back, hides, tells onClose. */
     void close();
 
     /** Forgets the clip, which is about to be removed: nothing is written back. */
-    void detachClip() noexcept { clip = nullptr; }
+    void detachClip() noexcept { attached = false; }
+
+    /** False once the clip is gone. */
+    bool isAttached() const noexcept { return attached; }
 
     /** Called after "X" wrote the notes back and hid the piano roll. */
     std::function<void()> onClose;
 
     //==============================================================================
-    ClipData* getClip() const noexcept { return clip; }
     const juce::OwnedArray<ClipNote>& getWorkingNotes() const noexcept { return workingNotes; }
     ClipNote* getSelectedNote() const noexcept { return selectedNote; }
     NoteTool getCurrentTool() const noexcept { return currentTool; }
@@ -95,6 +112,10 @@ private:
     friend struct PianoRollTestAccess;
 
     void updateScrollBars();
+    void beginEdit();
+    void endEdit();
+    void setNotes (const std::vector<ClipNote>& notes);
+    void updateUndoButtons();
     bool canEdit() const noexcept { return clipLengthQ > 0; }
     void drawKeyboard (juce::Graphics& g) const;
     void drawGrid (juce::Graphics& g) const;
@@ -108,6 +129,8 @@ private:
     juce::TextButton eraseButton { "Erase" };
     juce::Label quantizeLabel;
     juce::ComboBox quantizeBox;
+    juce::TextButton undoButton { "Undo" };
+    juce::TextButton redoButton { "Redo" };
 
     NoteTool currentTool = NoteTool::Draw;
     juce::OwnedArray<ClipNote> workingNotes;
@@ -118,7 +141,11 @@ private:
     bool isMoving = false;
     bool isResizing = false;
 
-    ClipData* clip = nullptr;
+    NoteHistory history;
+    std::optional<std::vector<ClipNote>> notesBeforeEdit;
+
+    ClipData clip;
+    bool attached = true;
     int clipStartQ = 0;
     int clipLengthQ = 4;
 

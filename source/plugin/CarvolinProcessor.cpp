@@ -7,6 +7,8 @@
 CarvolinProcessor::CarvolinProcessor()
     : juce::AudioProcessor (BusesProperties().withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
+    // Nothing to store until the host hands a state over or the user changes something.
+    baseline.snapshot = model.getSnapshot();
 }
 
 CarvolinProcessor::~CarvolinProcessor() = default;
@@ -49,47 +51,69 @@ void CarvolinProcessor::changeProgramName (int, const juce::String&) {}
 //==============================================================================
 void CarvolinProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
-    // Take a share of the document and serialise it outside the lock: the
-    // editor may store a new one meanwhile without waiting for us.
-    if (auto state = getSavedState())
-        copyXmlToBinary (*state, destData);
+    const juce::ScopedLock lock (stateLock);
+    const auto document = currentDocument();
+    if (document == nullptr)
+        return;
+
+    if (document != cachedBlobDocument)
+    {
+        cachedBlob.reset();
+        copyXmlToBinary (*document, cachedBlob);
+        cachedBlobDocument = document;
+    }
+
+    destData = cachedBlob;
 }
 
 void CarvolinProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
     // As getXmlFromBinary decodes, but text that JUCE's XML parser cannot read
     // safely (not UTF-8, not of the plain shape JUCE writes) is refused first.
-    std::shared_ptr<const juce::XmlElement> decoded = StateDocument::decodeBlob (data, sizeInBytes);
+    restoreFrom (StateDocument::decodeBlob (data, sizeInBytes));
+}
+
+void CarvolinProcessor::setSavedState (std::unique_ptr<juce::XmlElement> newState)
+{
+    restoreFrom (std::move (newState));
+}
+
+void CarvolinProcessor::restoreFrom (std::shared_ptr<const juce::XmlElement> document)
+{
+    // The arrangement of a document of ours; a refused blob or another root
+    // leaves the default one (a document with another root is still handed
+    // back as it came).
+    auto arrangement = StateDocument::readArrangement (document.get());
+    for (auto& clip : StateDocument::readClips (document.get()))
+        arrangement.clips.push_back (std::make_shared<const Clip> (Clip { model.nextClipId(), std::move (clip) }));
 
     const juce::ScopedLock lock (stateLock);
-    savedState = decoded;
 
-    // A document with another root is kept as it is but says nothing about the folder.
-    if (StateDocument::isStateDocument (decoded.get()))
-        midiFolderPath = decoded->getStringAttribute (StateDocument::midiFolderAttribute);
+    if (StateDocument::isStateDocument (document.get()))
+        midiFolderPath = document->getStringAttribute (StateDocument::midiFolderAttribute);
+
+    model.restore (std::move (arrangement));
+    baseline = { std::move (document), model.getSnapshot(), midiFolderPath };
+}
+
+std::shared_ptr<const juce::XmlElement> CarvolinProcessor::currentDocument() const
+{
+    const auto snapshot = model.getSnapshot();
+
+    if (snapshot == baseline.snapshot && midiFolderPath == baseline.midiFolderPath)
+        return baseline.document;
+
+    if (snapshot != cache.snapshot || midiFolderPath != cache.midiFolderPath || cache.document == nullptr)
+        cache = { StateDocument::forArrangement (midiFolderPath, *snapshot), snapshot, midiFolderPath };
+
+    return cache.document;
 }
 
 //==============================================================================
 std::shared_ptr<const juce::XmlElement> CarvolinProcessor::getSavedState() const
 {
     const juce::ScopedLock lock (stateLock);
-    return savedState;
-}
-
-void CarvolinProcessor::setSavedState (std::unique_ptr<juce::XmlElement> newState)
-{
-    std::shared_ptr<const juce::XmlElement> shared = std::move (newState);
-    const juce::ScopedLock lock (stateLock);
-    savedState.swap (shared);
-    // The previous document is released here, after the lock, when `shared` goes.
-}
-
-void CarvolinProcessor::setSavedState (std::unique_ptr<juce::XmlElement> newState, const juce::String& newMidiFolderPath)
-{
-    std::shared_ptr<const juce::XmlElement> shared = std::move (newState);
-    const juce::ScopedLock lock (stateLock);
-    savedState.swap (shared);
-    midiFolderPath = newMidiFolderPath;
+    return currentDocument();
 }
 
 juce::String CarvolinProcessor::getMidiFolderPath() const

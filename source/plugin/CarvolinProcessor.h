@@ -1,17 +1,20 @@
 #pragma once
 
+#include "model/ArrangementModel.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <memory>
 
 //==============================================================================
 /**
-    The plug-in's audio processor. It makes no sound and passes no MIDI on; its
-    job is to keep the arrangement's state document between editor lifetimes and
-    to turn it into the host's state blob and back.
+    The plug-in's audio processor. It makes no sound and passes no MIDI on. It
+    owns the arrangement (the model, with its undo history), so that the
+    arrangement outlives the editor, and turns it into the host's state blob
+    and back.
 
-    Hosts may ask for the state from any thread, so the stored document and the
-    MIDI folder path sit behind a lock. The audio callback never takes it.
+    Hosts may ask for the state from any thread: the blob is made from one
+    immutable snapshot, under a lock the audio callback never takes.
 */
 class CarvolinProcessor final : public juce::AudioProcessor
 {
@@ -49,18 +52,21 @@ public:
     void setStateInformation (const void* data, int sizeInBytes) override;
 
     //==============================================================================
-    /** The last state document, or null. The document is never changed once
-        stored, so the caller may read it while another thread replaces it.
+    /** The arrangement: what the editor shows and changes. */
+    ArrangementModel& getModel() noexcept { return model; }
+
+    /** The state document the host gets now: the one the host handed over, as
+        long as nothing changed since; else the document of the arrangement as
+        it stands. Null while there is nothing to store (a fresh processor, or
+        a refused blob, and no change since).
     */
     std::shared_ptr<const juce::XmlElement> getSavedState() const;
 
-    /** Replaces the stored state document. */
-    void setSavedState (std::unique_ptr<juce::XmlElement> newState);
-
-    /** Replaces the stored state document and the MIDI folder path in one step,
-        so that a host never sees one without the other.
+    /** Takes a state document as a host's blob would hand it over: the
+        arrangement and the MIDI folder come from it, and the undo history is
+        cleared. A document with another root is kept but restores nothing.
     */
-    void setSavedState (std::unique_ptr<juce::XmlElement> newState, const juce::String& newMidiFolderPath);
+    void setSavedState (std::unique_ptr<juce::XmlElement> newState);
 
     /** The full path of the MIDI folder that travels with the state; empty when not set. */
     juce::String getMidiFolderPath() const;
@@ -68,9 +74,30 @@ public:
     void setMidiFolderPath (const juce::String& newPath);
 
 private:
+    void restoreFrom (std::shared_ptr<const juce::XmlElement> document);
+
+    ArrangementModel model;
+
     mutable juce::CriticalSection stateLock;
     juce::String midiFolderPath;
-    std::shared_ptr<const juce::XmlElement> savedState;
+
+    // What the host handed over last, and the arrangement and folder it gave:
+    // while they are unchanged, the host gets that document back as it was.
+    struct Baseline
+    {
+        std::shared_ptr<const juce::XmlElement> document;
+        SnapshotPtr snapshot;
+        juce::String midiFolderPath;
+    };
+    Baseline baseline;
+
+    // The document and blob made last, for the snapshot and folder they were
+    // made from: asking twice without a change costs a copy.
+    mutable Baseline cache;
+    mutable juce::MemoryBlock cachedBlob;
+    mutable std::shared_ptr<const juce::XmlElement> cachedBlobDocument;
+
+    std::shared_ptr<const juce::XmlElement> currentDocument() const;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CarvolinProcessor)
 };

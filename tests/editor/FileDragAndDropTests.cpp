@@ -115,7 +115,7 @@ TEST (FileDragIn, DropPlacesOneSelectedClip)
     // It opens through the editor's double-click like any other clip.
     Pointer { e }.doubleClick (xOf (21), yOf (1));
     ASSERT_NE (e.getPianoRoll(), nullptr);
-    EXPECT_EQ (e.getPianoRoll()->getClip(), clips[0].get());
+    EXPECT_EQ (e.getPianoRollClip(), clips[0].get());
 }
 
 TEST (FileDragIn, TheTimelineEndShortensTheClipButKeepsTheNotes)

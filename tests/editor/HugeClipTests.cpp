@@ -112,7 +112,6 @@ TEST (HugeClips, ADroppedFileIsCutToTheTimelineButKeepsItsNote)
 TEST (HugeClips, AHandEditedStateOfExtremeClipsPaintsAndOpens)
 {
     CarvolinProcessor processor;
-    auto document = StateDocument::createDocument ({}, {});
     const std::vector<ClipData> clips {
         { 1, 0, intMax, { { 60, 0, intMax, 100 }, { 61, intMax, intMax, 100 } } },
         { 2, intMin, intMax, { { 62, intMin, intMax, 0 } } },

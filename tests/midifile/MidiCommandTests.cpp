@@ -232,7 +232,7 @@ TEST (LoadMidiCommand, ReplacesEveryClipWithOneUnselectedClip)
     // It opens in the piano roll on a double-click.
     Pointer { e }.doubleClick (212, 155);
     ASSERT_NE (e.getPianoRoll(), nullptr);
-    EXPECT_EQ (e.getPianoRoll()->getClip(), clips[0].get());
+    EXPECT_EQ (e.getPianoRollClip(), clips[0].get());
 }
 
 TEST (LoadMidiCommand, AFailedLoadChangesNothing)
@@ -282,7 +282,7 @@ TEST (LoadMidiCommand, AnOpenPianoRollOfAReplacedClipCloses)
     using namespace MidiBytes;
     e.loadMidiFromFile (writeFile (f.folder.getFile(), "a.mid", file (0, 480, { track ({ { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }) })));
     EXPECT_FALSE (e.getPianoRoll()->isVisible());
-    EXPECT_EQ (e.getPianoRoll()->getClip(), nullptr);
+    EXPECT_EQ (e.getPianoRollClip(), nullptr);
     e.getPianoRoll()->close(); // safe: there is no clip to write into
 }
 

@@ -14,10 +14,10 @@ namespace
     struct RollFixture
     {
         explicit RollFixture (std::vector<ClipNote> notes = {}, int lengthQ = 4)
-            : clip (1, 0, lengthQ)
+            : clip { 1, 0, lengthQ, std::move (notes) },
+              roll (std::make_unique<PianoRollComponent> (clip))
         {
-            clip.notes = std::move (notes);
-            roll->loadNotesFromClip();
+            roll->onCommit = [this] (std::vector<ClipNote> written) { clip.notes = std::move (written); };
             roll->setBounds (0, 0, 1100, 600);
         }
 
@@ -32,8 +32,8 @@ namespace
             return result;
         }
 
-        ScoreComponent clip;
-        std::unique_ptr<PianoRollComponent> roll = std::make_unique<PianoRollComponent> (&clip);
+        ClipData clip;
+        std::unique_ptr<PianoRollComponent> roll;
         Pointer pointer { *roll };
     };
 } // namespace
@@ -310,7 +310,7 @@ TEST (PianoRollPaint, ShowsTitleKeysAndNotes)
 {
     ScoreComponent clip (1, 8, 6);
     clip.notes = { { 98, 0, 960, 100 }, { 12, 0, 960, 100 } };
-    PianoRollComponent roll (&clip);
+    PianoRollComponent roll (clip);
     roll.setBounds (0, 0, 1100, 600);
 
     EXPECT_EQ (roll.getTitle(), "Piano Roll - Clip: Bar 2 to 3 (Length: 1 bars, 6 quarters)");

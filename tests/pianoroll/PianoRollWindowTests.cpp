@@ -30,7 +30,7 @@ TEST (PianoRollWindow, DoubleClickWithSelectOpensOverTheWholeWindow)
 
     auto* roll = e.getPianoRoll();
     ASSERT_NE (roll, nullptr);
-    EXPECT_EQ (roll->getClip(), &clip);
+    EXPECT_EQ (e.getPianoRollClip(), &clip);
     EXPECT_TRUE (roll->isVisible());
     EXPECT_EQ (roll->getParentComponent(), &e);
     EXPECT_EQ (roll->getBounds(), e.getLocalBounds());
@@ -119,7 +119,7 @@ TEST (PianoRollWindow, OpeningAnotherClipKeepsTheFirstClipsWrittenNotes)
     ASSERT_EQ (a.notes.size(), 1u);
 
     pointer.doubleClick (215, laneY (1));
-    ASSERT_EQ (e.getPianoRoll()->getClip(), &b);
+    ASSERT_EQ (e.getPianoRollClip(), &b);
     drawNote (*e.getPianoRoll());
 
     // Reopening without X discards B's edit; A keeps what X wrote.
@@ -162,7 +162,8 @@ TEST (PianoRollWindow, DeletingTheOpenClipThenClosingIsSafe)
     // A clip removed anyway (a host may call the command) closes its piano roll.
     e.deleteSelectedClip();
     EXPECT_TRUE (Access::clips (e).empty());
-    EXPECT_EQ (roll.getClip(), nullptr);
+    EXPECT_EQ (e.getPianoRollClip(), nullptr);
+    EXPECT_FALSE (roll.isAttached());
     EXPECT_FALSE (roll.isVisible()) << "the piano roll of a deleted clip closes";
 
     click (PR::closeButton (roll));

@@ -39,21 +39,34 @@ struct CarvolinEditorTestAccess
     static auto& zoomOutButton (CarvolinEditor& e) { return e.zoomOutButton; }
     static auto& saveMidiButton (CarvolinEditor& e) { return e.saveMidiButton; }
     static auto& loadMidiButton (CarvolinEditor& e) { return e.loadMidiButton; }
-    static void setSelectedClip (CarvolinEditor& e, ScoreComponent* clip) { e.selectedClip = clip; }
+    static auto& undoButton (CarvolinEditor& e) { return e.undoButton; }
+    static auto& redoButton (CarvolinEditor& e) { return e.redoButton; }
+    static void setSelectedClip (CarvolinEditor& e, ScoreComponent* clip) { e.selectedClip = clip != nullptr ? clip->clipId : 0; }
     static int hoverTrackIndex (CarvolinEditor& e) { return e.hoverTrackIndex; }
     static int hoverQuarter (CarvolinEditor& e) { return e.hoverQuarter; }
     static juce::Rectangle<int> hoverRect (CarvolinEditor& e) { return e.hoverRect; }
     static bool fileDragHover (CarvolinEditor& e) { return e.fileDragHover; }
 
-    /** Adds a clip the way a restored one is added, and lays the editor out. */
+    /** Adds a clip the way a restored one is added: into the model, as part
+        of the state the test starts from (no undo step; the history is cleared).
+    */
     static ScoreComponent& addClip (CarvolinEditor& e, int track, int startQ, int lengthQ, std::vector<ClipNote> notes = {})
     {
-        auto clip = std::make_unique<ScoreComponent> (track, startQ, lengthQ);
-        clip->notes = std::move (notes);
-        e.clipContainer.addAndMakeVisible (*clip);
-        e.clips.push_back (std::move (clip));
-        e.resized();
-        return *e.clips.back();
+        auto& model = e.getModel();
+        auto snapshot = *model.getSnapshot();
+        const auto id = model.nextClipId();
+        snapshot.clips.push_back (std::make_shared<const Clip> (Clip { id, { track, startQ, lengthQ, std::move (notes) } }));
+        model.restore (std::move (snapshot));
+        return *e.findClip (id);
+    }
+
+    /** The clips of the model, in order. */
+    static std::vector<ClipData> modelClips (CarvolinEditor& e)
+    {
+        std::vector<ClipData> result;
+        for (const auto& clip : e.getModel().getSnapshot()->clips)
+            result.push_back (clip->data);
+        return result;
     }
 };
 

@@ -1,0 +1,188 @@
+#include "model/ArrangementModel.h"
+
+namespace
+{
+    ClipPtr makeClip (ClipId id, ClipData data)
+    {
+        return std::make_shared<const Clip> (Clip { id, std::move (data) });
+    }
+} // namespace
+
+//==============================================================================
+ClipId ArrangementModel::Edit::addClip (ClipData data)
+{
+    const auto id = model.nextClipId();
+    working.clips.push_back (makeClip (id, std::move (data)));
+    changed = true;
+    return id;
+}
+
+bool ArrangementModel::Edit::setClip (ClipId id, ClipData data)
+{
+    const auto index = working.indexOf (id);
+    if (index < 0 || working.clips[(size_t) index]->data == data)
+        return false;
+
+    working.clips[(size_t) index] = makeClip (id, std::move (data));
+    changed = true;
+    return true;
+}
+
+bool ArrangementModel::Edit::setNotes (ClipId id, std::vector<ClipNote> notes)
+{
+    const auto* clip = working.findClip (id);
+    if (clip == nullptr)
+        return false;
+
+    auto data = clip->data;
+    data.notes = std::move (notes);
+    return setClip (id, std::move (data));
+}
+
+bool ArrangementModel::Edit::removeClip (ClipId id)
+{
+    const auto index = working.indexOf (id);
+    if (index < 0)
+        return false;
+
+    working.clips.erase (working.clips.begin() + index);
+    changed = true;
+    return true;
+}
+
+void ArrangementModel::Edit::replaceClips (std::vector<ClipData> clips)
+{
+    working.clips.clear();
+    for (auto& data : clips)
+        working.clips.push_back (makeClip (model.nextClipId(), std::move (data)));
+    changed = true;
+}
+
+bool ArrangementModel::Edit::setNumTracks (int numTracks)
+{
+    numTracks = juce::jlimit (Arrangement::minTracks, Arrangement::maxTracks, numTracks);
+    if (numTracks == working.numTracks)
+        return false;
+
+    for (auto i = (size_t) numTracks; i < working.instruments.size(); ++i)
+        working.instruments[i] = Instruments::defaultItemId;
+
+    working.numTracks = numTracks;
+    changed = true;
+    return true;
+}
+
+bool ArrangementModel::Edit::setInstrument (int trackIndex, int itemId)
+{
+    if (trackIndex < 0 || trackIndex >= working.numTracks || itemId < 1 || itemId > (int) Instruments::names.size()
+        || working.instruments[(size_t) trackIndex] == itemId)
+        return false;
+
+    working.instruments[(size_t) trackIndex] = itemId;
+    changed = true;
+    return true;
+}
+
+//==============================================================================
+ArrangementModel::ArrangementModel()
+    : current (std::make_shared<const ArrangementSnapshot>())
+{
+    audioSnapshots.publish (current);
+}
+
+ArrangementModel::~ArrangementModel()
+{
+    cancelPendingUpdate();
+}
+
+SnapshotPtr ArrangementModel::getSnapshot() const
+{
+    const juce::ScopedLock lock (snapshotLock);
+    return current;
+}
+
+bool ArrangementModel::perform (const juce::String& name, const std::function<void (Edit&)>& edit)
+{
+    {
+        const juce::ScopedLock lock (transactionLock);
+        auto before = getSnapshot();
+        Edit e (*this, *before);
+        edit (e);
+
+        if (! e.hasChanged())
+            return false;
+
+        auto after = std::make_shared<const ArrangementSnapshot> (std::move (e.working));
+        history.push (std::move (before), after, name);
+        setCurrent (std::move (after));
+    }
+
+    notifyListeners();
+    return true;
+}
+
+bool ArrangementModel::undo()
+{
+    {
+        const juce::ScopedLock lock (transactionLock);
+        auto previous = history.undo (getSnapshot());
+        if (previous == nullptr)
+            return false;
+
+        setCurrent (std::move (previous));
+    }
+
+    notifyListeners();
+    return true;
+}
+
+bool ArrangementModel::redo()
+{
+    {
+        const juce::ScopedLock lock (transactionLock);
+        auto next = history.redo (getSnapshot());
+        if (next == nullptr)
+            return false;
+
+        setCurrent (std::move (next));
+    }
+
+    notifyListeners();
+    return true;
+}
+
+void ArrangementModel::restore (ArrangementSnapshot snapshot)
+{
+    {
+        const juce::ScopedLock lock (transactionLock);
+        history.clear();
+        setCurrent (std::make_shared<const ArrangementSnapshot> (std::move (snapshot)));
+    }
+
+    notifyListeners();
+}
+
+void ArrangementModel::setCurrent (SnapshotPtr next)
+{
+    {
+        const juce::ScopedLock lock (snapshotLock);
+        std::swap (current, next);
+        audioSnapshots.publish (current);
+    }
+
+    // The snapshot replaced is released here, outside the lock.
+}
+
+void ArrangementModel::notifyListeners()
+{
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        handleAsyncUpdate();
+    else
+        triggerAsyncUpdate();
+}
+
+void ArrangementModel::handleAsyncUpdate()
+{
+    cancelPendingUpdate();
+    listeners.call ([] (Listener& l) { l.arrangementChanged(); });
+}

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "model/ArrangementSnapshot.h"
+#include "model/SnapshotPublisher.h"
+#include "model/UndoHistory.h"
+
+#include <juce_events/juce_events.h>
+
+#include <functional>
+
+//==============================================================================
+/**
+    The arrangement: the current snapshot, the undo history, and the way every
+    user change is made, one transaction at a time. The processor owns it, so
+    it outlives the editor; the editor and the piano roll show it and change it
+    only through perform, undo and redo.
+
+    Transactions, undo and redo run on the message thread. Any thread may ask
+    for the current snapshot (getSnapshot takes a short lock); the audio thread
+    reads it through getAudioSnapshots without locking or allocating.
+*/
+class ArrangementModel final : private juce::AsyncUpdater
+{
+public:
+    ArrangementModel();
+    ~ArrangementModel() override;
+
+    //==============================================================================
+    /** The arrangement as it stands. */
+    SnapshotPtr getSnapshot() const;
+
+    //==============================================================================
+    /** What a transaction changes: a working copy of the snapshot. Clips that
+        are not touched stay shared with the snapshot before.
+    */
+    class Edit
+    {
+    public:
+        /** The arrangement with the changes made so far. */
+        const ArrangementSnapshot& get() const noexcept { return working; }
+
+        /** Appends a clip; returns its new id. */
+        ClipId addClip (ClipData data);
+
+        /** Replaces the data of a clip, keeping its id and place in the order. */
+        bool setClip (ClipId id, ClipData data);
+
+        bool setNotes (ClipId id, std::vector<ClipNote> notes);
+        bool removeClip (ClipId id);
+
+        /** Replaces every clip by new ones, in order. */
+        void replaceClips (std::vector<ClipData> clips);
+
+        /** Sets the number of tracks, 1 to 16; a track that goes loses its instrument. */
+        bool setNumTracks (int numTracks);
+
+        /** Sets the instrument (1 to 24) of a track, by index. */
+        bool setInstrument (int trackIndex, int itemId);
+
+        bool hasChanged() const noexcept { return changed; }
+
+    private:
+        friend class ArrangementModel;
+        Edit (ArrangementModel& m, const ArrangementSnapshot& base) : model (m), working (base) {}
+
+        ArrangementModel& model;
+        ArrangementSnapshot working;
+        bool changed = false;
+    };
+
+    /** Runs a transaction: edit changes a working copy, which then becomes the
+        current snapshot and one undo step named name. Nothing happens, and no
+        step is recorded, when edit changes nothing. Returns true on a change.
+    */
+    bool perform (const juce::String& name, const std::function<void (Edit&)>& edit);
+
+    bool canUndo() const { return getHistory().canUndo(); }
+    bool canRedo() const { return getHistory().canRedo(); }
+    bool undo();
+    bool redo();
+    /** The history, for reading on the message thread. */
+    const UndoHistory& getHistory() const noexcept { return history; }
+
+    /** Replaces the arrangement by one the host handed over (a project or a
+        preset loaded): no undo step, and the history so far is cleared.
+    */
+    void restore (ArrangementSnapshot snapshot);
+
+    /** The new ids a restored snapshot's clips need. */
+    ClipId nextClipId() noexcept { return ++lastClipId; }
+
+    //==============================================================================
+    /** The snapshots as the audio thread sees them: read one through a
+        SnapshotPublisher::ReadScope, which neither locks nor allocates.
+    */
+    SnapshotPublisher<ArrangementSnapshot>& getAudioSnapshots() noexcept { return audioSnapshots; }
+
+    //==============================================================================
+    struct Listener
+    {
+        virtual ~Listener() = default;
+
+        /** The current snapshot changed (a transaction, an undo or redo, a
+            restore); always called on the message thread.
+        */
+        virtual void arrangementChanged() = 0;
+    };
+
+    void addListener (Listener* listener) { listeners.add (listener); }
+    void removeListener (Listener* listener) { listeners.remove (listener); }
+
+private:
+    void setCurrent (SnapshotPtr next);
+    void notifyListeners();
+    void handleAsyncUpdate() override;
+
+    // Transactions come from the message thread, a state restored by the host
+    // possibly from another: one at a time. The snapshot itself is read from
+    // any thread under a lock of its own, held only to copy a pointer.
+    juce::CriticalSection transactionLock;
+    mutable juce::CriticalSection snapshotLock;
+    SnapshotPtr current;
+    UndoHistory history;
+    std::atomic<ClipId> lastClipId { 0 };
+    SnapshotPublisher<ArrangementSnapshot> audioSnapshots;
+    juce::ListenerList<Listener> listeners;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ArrangementModel)
+};

@@ -1,0 +1,44 @@
+#include "model/ArrangementSnapshot.h"
+
+const Clip* ArrangementSnapshot::findClip (ClipId id) const noexcept
+{
+    const auto index = indexOf (id);
+    return index >= 0 ? clips[static_cast<size_t> (index)].get() : nullptr;
+}
+
+int ArrangementSnapshot::indexOf (ClipId id) const noexcept
+{
+    for (size_t i = 0; i < clips.size(); ++i)
+        if (clips[i]->id == id)
+            return static_cast<int> (i);
+
+    return -1;
+}
+
+std::vector<const ClipData*> ArrangementSnapshot::clipData() const
+{
+    std::vector<const ClipData*> data;
+    data.reserve (clips.size());
+    for (const auto& clip : clips)
+        data.push_back (&clip->data);
+    return data;
+}
+
+bool ArrangementSnapshot::sameArrangementAs (const ArrangementSnapshot& other) const noexcept
+{
+    if (numTracks != other.numTracks || instruments != other.instruments || clips.size() != other.clips.size())
+        return false;
+
+    for (size_t i = 0; i < clips.size(); ++i)
+        if (clips[i] != other.clips[i] && clips[i]->data != other.clips[i]->data)
+            return false;
+
+    return true;
+}
+
+std::array<int, Arrangement::maxTracks> ArrangementSnapshot::defaultInstruments() noexcept
+{
+    std::array<int, Arrangement::maxTracks> ids {};
+    ids.fill (Instruments::defaultItemId);
+    return ids;
+}

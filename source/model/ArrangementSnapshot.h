@@ -1,0 +1,60 @@
+#pragma once
+
+#include "model/Arrangement.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+//==============================================================================
+/** Names a clip for as long as the model holds it, across snapshots: a clip
+    that is moved keeps its id, a new clip gets a new one.
+*/
+using ClipId = juce::uint32;
+
+/** One clip of a snapshot. Never changed once shared: an edit makes a new one. */
+struct Clip
+{
+    ClipId id = 0;
+    ClipData data;
+};
+
+using ClipPtr = std::shared_ptr<const Clip>;
+
+//==============================================================================
+/** The whole arrangement at one moment, as an immutable value: the tracks with
+    their instruments and the clips in their order. Snapshots share the clips
+    that one edit did not touch, so an edit costs what it changed, and any
+    thread may read a snapshot while the next one is made.
+*/
+struct ArrangementSnapshot
+{
+    /** Number of tracks, 1 to 16. */
+    int numTracks = Arrangement::initialTracks;
+
+    /** Instrument item id (1 to 24) of each track, by track index; entries
+        beyond numTracks are always the default.
+    */
+    std::array<int, Arrangement::maxTracks> instruments = defaultInstruments();
+
+    /** The clips, in the order they are hit-tested, saved and exported. */
+    std::vector<ClipPtr> clips;
+
+    /** The clip of an id, or null. */
+    const Clip* findClip (ClipId id) const noexcept;
+
+    /** The position of a clip of an id in clips, or -1. */
+    int indexOf (ClipId id) const noexcept;
+
+    /** The clips' data, in order, for the writer and the state document. */
+    std::vector<const ClipData*> clipData() const;
+
+    /** True when tracks, instruments and clips (in order, with their notes)
+        are the same; ids are not compared.
+    */
+    bool sameArrangementAs (const ArrangementSnapshot& other) const noexcept;
+
+    static std::array<int, Arrangement::maxTracks> defaultInstruments() noexcept;
+};
+
+using SnapshotPtr = std::shared_ptr<const ArrangementSnapshot>;

@@ -1,0 +1,85 @@
+#include "model/UndoHistory.h"
+
+#include <unordered_set>
+
+size_t UndoHistory::bytesNotShared (const ArrangementSnapshot& snapshot, const ArrangementSnapshot& other)
+{
+    std::unordered_set<const Clip*> shared;
+    for (const auto& clip : other.clips)
+        shared.insert (clip.get());
+
+    auto total = sizeof (ArrangementSnapshot) + snapshot.clips.capacity() * sizeof (ClipPtr);
+    for (const auto& clip : snapshot.clips)
+        if (shared.count (clip.get()) == 0)
+            total += sizeof (Clip) + clip->data.notes.capacity() * sizeof (ClipNote);
+
+    return total;
+}
+
+void UndoHistory::push (SnapshotPtr before, SnapshotPtr after, const juce::String& name)
+{
+    for (const auto& step : redoSteps)
+        bytes -= step.bytes;
+    redoSteps.clear();
+
+    const auto cost = bytesNotShared (*before, *after);
+    undoSteps.push_back ({ std::move (before), name, cost });
+    bytes += cost;
+    trim();
+}
+
+juce::String UndoHistory::getUndoName() const
+{
+    return canUndo() ? undoSteps.back().name : juce::String();
+}
+
+juce::String UndoHistory::getRedoName() const
+{
+    return canRedo() ? redoSteps.back().name : juce::String();
+}
+
+SnapshotPtr UndoHistory::undo (SnapshotPtr current)
+{
+    if (! canUndo())
+        return {};
+
+    auto step = std::move (undoSteps.back());
+    undoSteps.pop_back();
+    bytes -= step.bytes;
+
+    const auto cost = bytesNotShared (*current, *step.snapshot);
+    redoSteps.push_back ({ std::move (current), step.name, cost });
+    bytes += cost;
+    return step.snapshot;
+}
+
+SnapshotPtr UndoHistory::redo (SnapshotPtr current)
+{
+    if (! canRedo())
+        return {};
+
+    auto step = std::move (redoSteps.back());
+    redoSteps.pop_back();
+    bytes -= step.bytes;
+
+    const auto cost = bytesNotShared (*current, *step.snapshot);
+    undoSteps.push_back ({ std::move (current), step.name, cost });
+    bytes += cost;
+    return step.snapshot;
+}
+
+void UndoHistory::clear() noexcept
+{
+    undoSteps.clear();
+    redoSteps.clear();
+    bytes = 0;
+}
+
+void UndoHistory::trim()
+{
+    while (undoSteps.size() > 1 && (undoSteps.size() + redoSteps.size() > limits.maxSteps || bytes > limits.maxBytes))
+    {
+        bytes -= undoSteps.front().bytes;
+        undoSteps.pop_front();
+    }
+}

@@ -1,0 +1,243 @@
+#include "support/EditorTestAccess.h"
+#include "support/MidiBytes.h"
+
+#include "model/StateDocument.h"
+
+#include <gtest/gtest.h>
+
+using Access = CarvolinEditorTestAccess;
+using namespace TestHelpers;
+
+namespace
+{
+    constexpr int laneY (int lane) { return 130 + 50 * lane + 25; }
+    constexpr int quarterX (int q) { return 210 + (q * 880 + 127) / 128; }
+
+    juce::MemoryBlock blobOf (CarvolinProcessor& p)
+    {
+        juce::MemoryBlock blob;
+        p.getStateInformation (blob);
+        return blob;
+    }
+
+    const juce::KeyPress ctrlZ ('z', juce::ModifierKeys::commandModifier, 0);
+    const juce::KeyPress ctrlShiftZ ('z', juce::ModifierKeys::commandModifier | juce::ModifierKeys::shiftModifier, 0);
+    const juce::KeyPress ctrlY ('y', juce::ModifierKeys::commandModifier, 0);
+
+    /** An editor on two clips with notes and a chosen instrument, and a MIDI file to load or drop. */
+    struct UndoFixture : EditorFixture
+    {
+        UndoFixture()
+        {
+            editor->dialogs.showMessage = [] (auto, auto&, auto&) {};
+            Access::addClip (*editor, 1, 0, 4, { { 60, 0, 960, 100 }, { 64, 960, 480, 90 } });
+            Access::addClip (*editor, 2, 8, 4, { { 48, 0, 240, 127 } });
+            processor.getModel().perform ("Setup", [] (ArrangementModel::Edit& edit) { edit.setInstrument (1, 5); });
+
+            using namespace MidiBytes;
+            const auto bytes = file (0, 480, { track ({ { 0, 0x90, 70, 100 }, { 960, 0x80, 70, 0 } }) });
+            midi = writeTemp (bytes, "undo.mid");
+        }
+
+        ~UndoFixture() { midi.deleteFile(); }
+
+        juce::File midi;
+    };
+} // namespace
+
+TEST (Undo, EveryKindOfChangeIsOneStepThatUndoAndRedoTakeBackAndRedo)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void (UndoFixture&)> change;
+    };
+
+    const Case cases[] = {
+        { "draw a clip", [] (UndoFixture& f) {
+             f.editor->setTool (EditTool::Draw);
+             Pointer { *f.editor }.dragFromTo (quarterX (20) + 1, laneY (2), quarterX (23) + 1, laneY (2));
+         } },
+        { "move a clip", [] (UndoFixture& f) { Pointer { *f.editor }.dragFromTo (quarterX (9), laneY (1), quarterX (17), laneY (3)); } },
+        { "resize a clip", [] (UndoFixture& f) {
+             f.editor->setTool (EditTool::Resize);
+             Pointer { *f.editor }.dragFromTo (quarterX (4) - 1, laneY (0), quarterX (6) + 1, laneY (0));
+         } },
+        { "delete a clip", [] (UndoFixture& f) {
+             Pointer { *f.editor }.click (quarterX (1), laneY (0));
+             f.editor->keyPressed (juce::KeyPress (juce::KeyPress::deleteKey));
+         } },
+        { "add a track", [] (UndoFixture& f) { click (Access::addTrackButton (*f.editor)); } },
+        { "remove a track", [] (UndoFixture& f) { click (Access::removeTrackButton (*f.editor)); } },
+        { "choose an instrument", [] (UndoFixture& f) { Access::tracks (*f.editor)[2]->instrumentBox.setSelectedId (22, juce::sendNotificationSync); } },
+        { "load a MIDI file", [] (UndoFixture& f) { f.editor->loadMidiFromFile (f.midi); } },
+        { "drop a MIDI file", [] (UndoFixture& f) {
+             const juce::StringArray files { f.midi.getFullPathName() };
+             f.editor->fileDragEnter (files, quarterX (30), laneY (3));
+             f.editor->fileDragMove (files, quarterX (30), laneY (3));
+             f.editor->filesDropped (files, quarterX (30), laneY (3));
+         } },
+        { "write notes back from the piano roll", [] (UndoFixture& f) {
+             Pointer { *f.editor }.doubleClick (quarterX (1), laneY (0));
+             auto& roll = *f.editor->getPianoRoll();
+             Pointer { roll }.click (61, 50 + 10 * 12 + 6);
+             Pointer { roll }.click (400, 50 + 20 * 12 + 6);
+             roll.close();
+         } },
+    };
+
+    for (const auto& c : cases)
+    {
+        UndoFixture f;
+        auto& model = f.processor.getModel();
+        const auto before = model.getSnapshot();
+        const auto blobBefore = blobOf (f.processor);
+        const auto steps = model.getHistory().getNumUndoSteps();
+
+        c.change (f);
+        const auto after = model.getSnapshot();
+        const auto blobAfter = blobOf (f.processor);
+        ASSERT_FALSE (after->sameArrangementAs (*before)) << c.name;
+        EXPECT_NE (blobAfter, blobBefore) << c.name;
+        EXPECT_EQ (model.getHistory().getNumUndoSteps(), steps + 1) << c.name << ": one step";
+        EXPECT_TRUE (Access::undoButton (*f.editor).isEnabled()) << c.name;
+
+        ASSERT_TRUE (f.editor->keyPressed (ctrlZ)) << c.name;
+        EXPECT_TRUE (model.getSnapshot()->sameArrangementAs (*before)) << c.name;
+        EXPECT_EQ (Access::modelClips (*f.editor), StateDocument::readClips (StateDocument::forArrangement ({}, *before).get())) << c.name;
+        EXPECT_EQ (blobOf (f.processor), blobBefore) << c.name;
+        EXPECT_EQ (Access::tracks (*f.editor).size(), (size_t) before->numTracks) << c.name;
+        EXPECT_TRUE (Access::redoButton (*f.editor).isEnabled()) << c.name;
+
+        click (Access::redoButton (*f.editor));
+        EXPECT_TRUE (model.getSnapshot()->sameArrangementAs (*after)) << c.name;
+        EXPECT_EQ (blobOf (f.processor), blobAfter) << c.name;
+
+        // The other redo keys and the undo button do the same.
+        click (Access::undoButton (*f.editor));
+        ASSERT_TRUE (f.editor->keyPressed (ctrlY)) << c.name;
+        EXPECT_EQ (blobOf (f.processor), blobAfter) << c.name;
+        f.editor->keyPressed (ctrlZ);
+        ASSERT_TRUE (f.editor->keyPressed (ctrlShiftZ)) << c.name;
+        EXPECT_EQ (blobOf (f.processor), blobAfter) << c.name;
+        EXPECT_FALSE (Access::redoButton (*f.editor).isEnabled()) << c.name;
+    }
+}
+
+TEST (Undo, TheEditorShowsEveryStepItTakesBack)
+{
+    UndoFixture f;
+    auto& e = *f.editor;
+    e.setTool (EditTool::Draw);
+    Pointer { e }.dragFromTo (quarterX (20) + 1, laneY (2), quarterX (23) + 1, laneY (2));
+    ASSERT_EQ (Access::clips (e).size(), 3u);
+
+    e.undo();
+    EXPECT_EQ (Access::clips (e).size(), 2u);
+    EXPECT_EQ (Access::clipContainer (e).getNumChildComponents(), 2);
+
+    // Undoing a deletion brings the clip back in its place in the order, and
+    // its component paints under the clips after it, as before.
+    e.setTool (EditTool::Select);
+    Pointer { e }.click (quarterX (1), laneY (0));
+    e.deleteSelectedClip();
+    ASSERT_EQ (Access::clips (e).size(), 1u);
+    e.undo();
+    ASSERT_EQ (Access::clips (e).size(), 2u);
+    EXPECT_EQ (Access::clips (e)[0]->startQ, 0);
+    EXPECT_EQ (Access::clipContainer (e).getIndexOfChildComponent (Access::clips (e)[0].get()), 0);
+    EXPECT_EQ (e.getSelectedClip(), nullptr) << "the selection went with the clip";
+}
+
+TEST (Undo, TheHistoryOutlivesTheEditorUntilTheHostSetsAState)
+{
+    CarvolinProcessor processor;
+    {
+        std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
+        editor->setTool (EditTool::Draw);
+        Pointer { *editor }.dragFromTo (quarterX (4) + 1, laneY (1), quarterX (8) + 1, laneY (1));
+        click (Access::addTrackButton (*editor));
+        Access::tracks (*editor)[4]->instrumentBox.setSelectedId (12, juce::sendNotificationSync);
+    }
+
+    // A new editor shows the arrangement as it stands, and can undo into it.
+    std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
+    ASSERT_EQ (Access::tracks (*editor).size(), 5u);
+    EXPECT_EQ (Access::tracks (*editor)[4]->instrumentBox.getSelectedId(), 12);
+    EXPECT_EQ (Access::clips (*editor).size(), 1u);
+    EXPECT_TRUE (Access::undoButton (*editor).isEnabled());
+    EXPECT_FALSE (Access::redoButton (*editor).isEnabled());
+
+    editor->undo();
+    editor->undo();
+    EXPECT_EQ (Access::tracks (*editor).size(), 4u);
+    editor->undo();
+    EXPECT_TRUE (Access::clips (*editor).empty());
+    EXPECT_FALSE (Access::undoButton (*editor).isEnabled());
+
+    // A project or preset the host loads starts a new history.
+    editor->redo();
+    juce::MemoryBlock blob;
+    processor.getStateInformation (blob);
+    processor.setStateInformation (blob.getData(), (int) blob.getSize());
+    EXPECT_FALSE (processor.getModel().canUndo());
+    EXPECT_FALSE (processor.getModel().canRedo());
+    EXPECT_FALSE (Access::undoButton (*editor).isEnabled());
+    EXPECT_EQ (Access::clips (*editor).size(), 1u) << "the open editor shows the state set";
+}
+
+TEST (Undo, ThePianoRollHasItsOwnStepsAndXIsOneStepOfTheArrangement)
+{
+    UndoFixture f;
+    auto& e = *f.editor;
+    auto& model = f.processor.getModel();
+    const auto steps = model.getHistory().getNumUndoSteps();
+
+    Pointer { e }.doubleClick (quarterX (1), laneY (0));
+    auto& roll = *e.getPianoRoll();
+    Pointer rollPointer { roll };
+    rollPointer.click (61, 50 + 10 * 12 + 6);  // draw
+    rollPointer.click (400, 50 + 20 * 12 + 6); // draw
+    roll.setTool (NoteTool::Erase);
+    rollPointer.click (330, 50 + (108 - 64) * 12 + 6); // erase an old note
+    ASSERT_EQ (roll.getNotes().size(), 3u);
+
+    // Keys reach the roll, through the editor too.
+    EXPECT_TRUE (e.keyPressed (ctrlZ));
+    EXPECT_EQ (roll.getNotes().size(), 4u);
+    EXPECT_TRUE (roll.keyPressed (ctrlZ));
+    EXPECT_TRUE (roll.keyPressed (ctrlZ));
+    EXPECT_EQ (roll.getNotes(), (std::vector<ClipNote> { { 60, 0, 960, 100 }, { 64, 960, 480, 90 } }));
+    EXPECT_FALSE (roll.canUndo());
+    EXPECT_TRUE (roll.keyPressed (ctrlY));
+    EXPECT_EQ (roll.getNotes().size(), 3u);
+    EXPECT_EQ (model.getHistory().getNumUndoSteps(), steps) << "nothing reaches the arrangement before X";
+
+    roll.close();
+    EXPECT_EQ (model.getHistory().getNumUndoSteps(), steps + 1);
+    EXPECT_EQ (Access::clips (e)[0]->notes.size(), 3u);
+    e.undo();
+    EXPECT_EQ (Access::clips (e)[0]->notes.size(), 2u);
+
+    // Closing without a change records nothing.
+    Pointer { e }.doubleClick (quarterX (1), laneY (0));
+    e.getPianoRoll()->close();
+    EXPECT_EQ (model.getHistory().getNumUndoSteps(), steps);
+}
+
+TEST (Undo, TheButtonsKeepEveryControlsPlace)
+{
+    // In the header box, below the track buttons: nothing else is there at any size.
+    for (const auto& [w, h] : { std::pair { 1100, 600 }, { 800, 400 }, { 2000, 1200 }, { 560, 600 } })
+    {
+        EditorFixture f;
+        f.editor->setSize (w, h);
+        EXPECT_EQ (Access::undoButton (*f.editor).getBounds(), juce::Rectangle<int> (10, 55, 90, 30));
+        EXPECT_EQ (Access::redoButton (*f.editor).getBounds(), juce::Rectangle<int> (110, 55, 90, 30));
+        for (auto* child : f.editor->getChildren())
+            if (child != &Access::undoButton (*f.editor) && child != &Access::redoButton (*f.editor) && child->isVisible()
+                && dynamic_cast<juce::Button*> (child) != nullptr)
+                EXPECT_FALSE (child->getBounds().intersects (juce::Rectangle<int> (10, 55, 190, 30))) << child->getName() << " at " << w;
+        EXPECT_FALSE (Access::undoButton (*f.editor).isEnabled()) << "nothing to undo yet";
+    }
+}
