@@ -17,7 +17,7 @@ namespace
     void paintPianoRoll (benchmark::State& state, int numNotes, float horizontalZoom)
     {
         auto clip = makeClip (numNotes);
-        PianoRollComponent roll (clip.get());
+        PianoRollComponent roll (*clip);
         roll.setBounds (0, 0, 1100, 600);
 
         juce::MouseWheelDetails wheel {};

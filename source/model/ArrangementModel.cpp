@@ -1,5 +1,7 @@
 #include "model/ArrangementModel.h"
 
+#include <algorithm>
+
 namespace
 {
     ClipPtr makeClip (ClipId id, ClipData data)
@@ -181,8 +183,24 @@ void ArrangementModel::notifyListeners()
         triggerAsyncUpdate();
 }
 
+void ArrangementModel::addListener (Listener* listener)
+{
+    if (std::find (listeners.begin(), listeners.end(), listener) == listeners.end())
+        listeners.push_back (listener);
+}
+
+void ArrangementModel::removeListener (Listener* listener)
+{
+    listeners.erase (std::remove (listeners.begin(), listeners.end(), listener), listeners.end());
+}
+
 void ArrangementModel::handleAsyncUpdate()
 {
     cancelPendingUpdate();
-    listeners.call ([] (Listener& l) { l.arrangementChanged(); });
+
+    // A listener may go while it is told: each one still there is told once.
+    const auto toTell = listeners;
+    for (auto* listener : toTell)
+        if (std::find (listeners.begin(), listeners.end(), listener) != listeners.end())
+            listener->arrangementChanged();
 }

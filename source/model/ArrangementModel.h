@@ -106,8 +106,8 @@ public:
         virtual void arrangementChanged() = 0;
     };
 
-    void addListener (Listener* listener) { listeners.add (listener); }
-    void removeListener (Listener* listener) { listeners.remove (listener); }
+    void addListener (Listener* listener);
+    void removeListener (Listener* listener);
 
 private:
     void setCurrent (SnapshotPtr next);
@@ -123,7 +123,7 @@ private:
     UndoHistory history;
     std::atomic<ClipId> lastClipId { 0 };
     SnapshotPublisher<ArrangementSnapshot> audioSnapshots;
-    juce::ListenerList<Listener> listeners;
+    std::vector<Listener*> listeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ArrangementModel)
 };

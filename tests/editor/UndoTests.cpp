@@ -235,9 +235,13 @@ TEST (Undo, TheButtonsKeepEveryControlsPlace)
         EXPECT_EQ (Access::undoButton (*f.editor).getBounds(), juce::Rectangle<int> (10, 55, 90, 30));
         EXPECT_EQ (Access::redoButton (*f.editor).getBounds(), juce::Rectangle<int> (110, 55, 90, 30));
         for (auto* child : f.editor->getChildren())
+        {
             if (child != &Access::undoButton (*f.editor) && child != &Access::redoButton (*f.editor) && child->isVisible()
                 && dynamic_cast<juce::Button*> (child) != nullptr)
+            {
                 EXPECT_FALSE (child->getBounds().intersects (juce::Rectangle<int> (10, 55, 190, 30))) << child->getName() << " at " << w;
+            }
+        }
         EXPECT_FALSE (Access::undoButton (*f.editor).isEnabled()) << "nothing to undo yet";
     }
 }
