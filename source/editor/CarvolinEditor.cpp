@@ -27,6 +27,10 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
 {
     setSize (1100, 600);
     setResizable (true, true);
+
+    // A click on the lanes gives the editor the keys (undo, delete), which
+    // otherwise go to whichever button was clicked last.
+    setWantsKeyboardFocus (true);
     setResizeLimits (800, 400, 2000, 1200);
 
     // The editor finds the clip under the pointer itself, so nothing in the
