@@ -165,7 +165,9 @@ TEST (SnapshotPublisher, AReaderThreadsSeesWholeSnapshotsWhileTheWriterReplacesT
         }
     });
 
-    for (int i = 0; i < 20000; ++i)
+    // Until the reader has read a good many values, whenever it gets to run.
+    const auto giveUp = juce::Time::getMillisecondCounter() + 20000;
+    for (int i = 0; i < 20000 || (reads < 1000 && juce::Time::getMillisecondCounter() < giveUp); ++i)
     {
         const auto n = i % 50 + 1;
         publisher.publish (std::make_shared<const Value> (Value { std::vector<int> ((size_t) n, n - 1) }));

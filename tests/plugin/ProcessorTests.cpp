@@ -283,7 +283,9 @@ TEST (ProcessorState, HostThreadsReadWhileTheArrangementChanges)
         }
     });
 
-    for (int i = 0; i < 2000; ++i)
+    // Until the host has had a good many blobs, whenever its thread gets to run.
+    const auto giveUp = juce::Time::getMillisecondCounter() + 20000;
+    for (int i = 0; i < 2000 || (blobs < 100 && juce::Time::getMillisecondCounter() < giveUp); ++i)
     {
         const auto n = i % 20;
         p.getModel().perform ("Edit", [n] (ArrangementModel::Edit& edit) {
