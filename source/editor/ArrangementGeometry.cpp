@@ -110,6 +110,20 @@ namespace ArrangementGeometry
         return componentBounds (clipExtent (track, startQ, lengthQ, numTracks, view), view.areaWidth);
     }
 
+    int scrollKeepingQuarterAt (int localX, const View& view, int newVisibleBars) noexcept
+    {
+        if (view.areaWidth <= 0)
+            return view.scrollOffset;
+
+        // The point of the timeline at localX, in quarters times the old
+        // quarters in view; the same point at the new zoom, minus localX.
+        const auto point = juce::int64 { localX } + view.scrollOffset;
+        const auto newQuarters = juce::int64 { Arrangement::quartersPerBar } * juce::jmax (1, newVisibleBars);
+        const auto oldQuarters = quartersInView (view);
+        const auto newX = (point * oldQuarters + newQuarters / 2) / newQuarters;
+        return IntRange::saturate (newX - localX);
+    }
+
     int scrollPixelsPerQuarter (int areaWidth, int editorWidth, int visibleBars) noexcept
     {
         const auto w = areaWidth > 0 ? areaWidth : editorWidth - 230;

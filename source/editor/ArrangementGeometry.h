@@ -101,6 +101,11 @@ namespace ArrangementGeometry
     /** componentBounds of clipExtent: the bounds the layout gives a clip. */
     juce::Rectangle<int> clipBounds (int track, int startQ, int lengthQ, int numTracks, const View& view) noexcept;
 
+    /** The scroll offset that keeps the point of the timeline at local x
+        (inside the lanes) there when the zoom becomes newVisibleBars.
+    */
+    int scrollKeepingQuarterAt (int localX, const View& view, int newVisibleBars) noexcept;
+
     /** Whole pixels per quarter note used by the timeline's scroll range. */
     int scrollPixelsPerQuarter (int areaWidth, int editorWidth, int visibleBars) noexcept;
 

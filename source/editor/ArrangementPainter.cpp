@@ -105,12 +105,19 @@ namespace ArrangementPainter
             }
         });
 
-        if (scene.selectedClipBounds.has_value())
+        for (const auto& b : scene.selectedClipBounds)
         {
-            const auto& b = *scene.selectedClipBounds;
             const juce::Rectangle<int> frame (b.getX() - 2, b.getY() - 2, juce::jmax (0, b.getWidth() + 4), juce::jmax (0, b.getHeight() + 4));
             g.setColour (juce::Colour (0x80ffff00));
             g.drawRect (frame.toFloat(), 3.0f);
+        }
+
+        if (scene.rubberBand.has_value())
+        {
+            g.setColour (juce::Colour (0x26ffffff));
+            g.fillRect (*scene.rubberBand);
+            g.setColour (juce::Colour (0xccffffff));
+            g.drawRect (scene.rubberBand->toFloat(), 1.0f);
         }
 
         if (scene.fileDragHover && scene.hoverTrackIndex >= 0 && scene.hoverQuarter >= 0)

@@ -5,6 +5,7 @@
 #include <juce_graphics/juce_graphics.h>
 
 #include <optional>
+#include <vector>
 
 //==============================================================================
 /** Paints everything of the main window that is not a child component: the
@@ -21,8 +22,11 @@ namespace ArrangementPainter
         int numTracks = 0;
         ArrangementGeometry::View view;
 
-        /** The selected clip's bounds in editor coordinates, if a clip is selected. */
-        std::optional<juce::Rectangle<int>> selectedClipBounds;
+        /** The selected clips' bounds in editor coordinates. */
+        std::vector<juce::Rectangle<int>> selectedClipBounds;
+
+        /** The rubber band being drawn, in editor coordinates. */
+        std::optional<juce::Rectangle<int>> rubberBand;
 
         bool fileDragHover = false;
         int hoverTrackIndex = -1;

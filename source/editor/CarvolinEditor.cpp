@@ -106,6 +106,9 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
         juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::WarningIcon, title, message, goAhead, "Cancel", nullptr,
                                             juce::ModalCallbackFunction::create ([answer] (int result) { answer (result == 1); }));
     };
+    dialogs.showMenu = [] (juce::PopupMenu menu, std::function<void (int)> chosen) {
+        menu.showMenuAsync (juce::PopupMenu::Options(), [chosen] (int result) { chosen (result); });
+    };
     dialogs.launchChooser = [] (std::shared_ptr<juce::FileChooser> chooser, int chooserFlags, std::function<void (const juce::FileChooser&)> completion) {
         // The chooser lives until its completion has run.
         chooser->launchAsync (chooserFlags, [chooser, completion] (const juce::FileChooser& fc) { completion (fc); });
@@ -219,8 +222,7 @@ void CarvolinEditor::syncFromModel()
             clipContainer.addAndMakeVisible (*clip);
     }
 
-    if (snapshot->findClip (selectedClip) == nullptr)
-        selectedClip = 0;
+    selection.keepOnly ([&snapshot] (ClipId id) { return snapshot->findClip (id) != nullptr; });
     if (snapshot->findClip (resizingClip) == nullptr)
     {
         resizingClip = 0;
@@ -251,7 +253,7 @@ ScoreComponent* CarvolinEditor::findClip (ClipId id) const noexcept
 
 ScoreComponent* CarvolinEditor::getSelectedClip() const noexcept
 {
-    return findClip (selectedClip);
+    return findClip (selection.last());
 }
 
 void CarvolinEditor::undo()
@@ -358,8 +360,10 @@ void CarvolinEditor::paint (juce::Graphics& g)
     scene.editorHeight = getHeight();
     scene.numTracks = static_cast<int> (tracks.size());
     scene.view = getView();
-    if (auto* selected = getSelectedClip())
-        scene.selectedClipBounds = selected->getBounds() + arrangementArea.getPosition();
+    for (const auto id : selection.items())
+        if (auto* selected = findClip (id))
+            scene.selectedClipBounds.push_back (selected->getBounds() + arrangementArea.getPosition());
+    scene.rubberBand = rubberBand;
     scene.fileDragHover = fileDragHover;
     scene.hoverTrackIndex = hoverTrackIndex;
     scene.hoverQuarter = hoverQuarter;
@@ -420,13 +424,16 @@ void CarvolinEditor::setTool (EditTool tool)
 
 void CarvolinEditor::deleteSelectedClip()
 {
-    const auto id = selectedClip;
-    if (id == 0)
+    if (selection.isEmpty())
         return;
 
     endGestureWithoutChange();
-    selectedClip = 0;
-    model.perform ("Delete Clip", [id] (ArrangementModel::Edit& edit) { edit.removeClip (id); });
+    const auto ids = selection.items();
+    selection.clear();
+    model.perform (ids.size() == 1 ? "Delete Clip" : "Delete Clips", [&ids] (ArrangementModel::Edit& edit) {
+        for (const auto id : ids)
+            edit.removeClip (id);
+    });
     repaint();
 }
 
@@ -443,14 +450,30 @@ int CarvolinEditor::snapToGrid (int ticks) const
 //==============================================================================
 void CarvolinEditor::zoomIn()
 {
-    visibleBars = juce::jmax (ArrangementGeometry::minVisibleBars, visibleBars - 1);
-    resized();
-    repaint();
+    // The quarter at the left edge of the lanes stays there.
+    zoomTo (visibleBars - 1, 0);
 }
 
 void CarvolinEditor::zoomOut()
 {
-    visibleBars = juce::jmin (ArrangementGeometry::maxVisibleBars, visibleBars + 1);
+    zoomTo (visibleBars + 1, 0);
+}
+
+void CarvolinEditor::zoomTo (int newVisibleBars, int anchorLocalX)
+{
+    newVisibleBars = juce::jlimit (ArrangementGeometry::minVisibleBars, ArrangementGeometry::maxVisibleBars, newVisibleBars);
+    if (newVisibleBars == visibleBars)
+        return;
+
+    const auto areaW = arrangementArea.getWidth();
+    const auto offset = ArrangementGeometry::scrollKeepingQuarterAt (anchorLocalX, getView(), newVisibleBars);
+    visibleBars = newVisibleBars;
+    setScrollOffset (juce::jlimit (0, juce::jmax (0, ArrangementGeometry::scrollTotal (areaW, getWidth(), visibleBars) - areaW), offset));
+}
+
+void CarvolinEditor::setScrollOffset (int newOffset)
+{
+    scrollOffset = newOffset;
     resized();
     repaint();
 }
@@ -464,7 +487,7 @@ void CarvolinEditor::openPianoRoll (ScoreComponent* clip)
     // The piano roll held before, open or closed, goes without writing back.
     // Its "X" writes the notes back as one transaction, when they changed.
     const auto id = clip->clipId;
-    pianoRoll = std::make_unique<PianoRollComponent> (*clip);
+    pianoRoll = std::make_unique<PianoRollComponent> (*clip, &processorRef.getEditingSession());
     pianoRollClip = id;
     pianoRoll->onCommit = [this, id] (std::vector<ClipNote> notes) {
         model.perform ("Edit Notes", [id, &notes] (ArrangementModel::Edit& edit) { edit.setNotes (id, std::move (notes)); });

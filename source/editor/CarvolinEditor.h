@@ -4,10 +4,12 @@
 #include "editor/ScoreComponent.h"
 #include "editor/TrackComponent.h"
 #include "model/ArrangementModel.h"
+#include "model/Selection.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CarvolinProcessor;
@@ -51,6 +53,7 @@ public:
     void mouseDrag (const juce::MouseEvent& event) override;
     void mouseUp (const juce::MouseEvent& event) override;
     void mouseDoubleClick (const juce::MouseEvent& event) override;
+    void mouseWheelMove (const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel) override;
     bool keyPressed (const juce::KeyPress& key) override;
 
     //==============================================================================
@@ -73,8 +76,39 @@ public:
     /** Makes tool the tool in force and mirrors it on the four tool buttons. */
     void setTool (EditTool tool);
 
-    /** Deletes the selected clip, if any, and clears the selection. */
+    /** Deletes the selected clips, if any, and clears the selection. */
     void deleteSelectedClip();
+
+    /** The commands of the keys and of the right-click menu, on the selected clips. */
+    void selectAll();
+    void clearSelection();
+    void copySelection();
+    void cutSelection();
+    void paste();
+    void duplicateSelection();
+
+    /** Moves the selected clips by lanes and quarters, as one transaction;
+        nothing moves when one of them would break a rule.
+    */
+    bool moveSelection (int laneOffset, int quarterOffset);
+
+    /** The commands of the right-click menu, by item id. */
+    enum MenuCommand
+    {
+        cutCommand = 1,
+        copyCommand,
+        pasteCommand,
+        duplicateCommand,
+        deleteCommand,
+        selectAllCommand,
+        undoCommand,
+        redoCommand
+    };
+
+    void performMenuCommand (int command);
+
+    /** The selected clips, selected last at the back. */
+    const Selection<ClipId>& getSelection() const noexcept { return selection; }
 
     /** Takes the last change back, or does the last one taken back again. */
     void undo();
@@ -144,6 +178,9 @@ public:
             button; answer is called with true for the first.
         */
         std::function<void (const juce::String& title, const juce::String& message, const juce::String& goAhead, std::function<void (bool)> answer)> confirm;
+
+        /** Shows a right-click menu; chosen gets the item id (0 for none). */
+        std::function<void (juce::PopupMenu, std::function<void (int)> chosen)> showMenu;
     };
 
     Dialogs dialogs;
@@ -158,6 +195,7 @@ public:
     int getVisibleBars() const noexcept { return visibleBars; }
     int getScrollOffset() const noexcept { return scrollOffset; }
     juce::Rectangle<int> getArrangementArea() const noexcept { return arrangementArea; }
+    /** The clip selected last, or null. */
     ScoreComponent* getSelectedClip() const noexcept;
     ArrangementModel& getModel() noexcept { return model; }
     PianoRollComponent* getPianoRoll() const noexcept { return pianoRoll.get(); }
@@ -171,9 +209,18 @@ private:
 
     void zoomIn();
     void zoomOut();
+    void zoomTo (int newVisibleBars, int anchorLocalX);
+    void setScrollOffset (int newOffset);
+    void showContextMenu();
+    void addClipsSelected (const std::vector<ClipData>& added, const juce::String& name);
+    std::vector<ClipData> selectedClipData() const;
+    std::vector<const ClipData*> clipsOtherThan (const Selection<ClipId>& moving) const;
     void layOutAndRepaint();
     void finishDrawing();
     void commitMovedClip (ScoreComponent& clip, const juce::String& name);
+    void commitMovedClips();
+    void moveGrabbedClips (int lane, int start);
+    void dragRubberBand (juce::Point<int> position);
     void endGestureWithoutChange();
     void closePianoRollIfEditing (ClipId clip);
     bool isPianoRollOpen() const noexcept;
@@ -214,7 +261,7 @@ private:
     juce::ScrollBar timelineScrollBar { false };
 
     EditTool currentTool = EditTool::Select;
-    ClipId selectedClip = 0;
+    Selection<ClipId> selection;
     int visibleBars = 32;
     int scrollOffset = 0;
     std::unique_ptr<PianoRollComponent> pianoRoll;
@@ -226,6 +273,15 @@ private:
 
     // Gestures of the mouse tools.
     bool isMoving = false;
+    ClipId grabbedClip = 0;
+    std::vector<std::pair<ClipId, ClipData>> grabbedClips; // where the selected clips were at the press
+    std::optional<juce::Point<int>> bandStart;
+    std::optional<juce::Rectangle<int>> rubberBand;
+    std::vector<ClipId> selectedBeforeBand;
+
+    // Where the user last clicked in the lanes: pasted clips go there.
+    int lastClickedLane = 0;
+    int lastClickedQuarter = 0;
     juce::Point<juce::int64> grabOffset; // a clip may start far left of any screen
     bool externalDragStarted = false;
     bool isDrawing = false;

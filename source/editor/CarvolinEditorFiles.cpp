@@ -106,7 +106,7 @@ void CarvolinEditor::filesDropped (const juce::StringArray& files, int, int)
         droppedClips.push_back (id);
         if (auto* clip = findClip (id))
             clip->onDoubleClick = nullptr;
-        selectedClip = id;
+        selection.selectOnly (id);
         layOutAndRepaint();
         break;
     }
@@ -233,7 +233,7 @@ void CarvolinEditor::loadMidiFromFile (const juce::File& chosen)
     }
 
     // The loaded clip replaces all others; tracks, instruments, zoom and scroll stay.
-    selectedClip = 0;
+    selection.clear();
     endGestureWithoutChange();
     model.perform ("Load MIDI", [&imported] (ArrangementModel::Edit& edit) { edit.replaceClips (std::move (imported)); });
     layOutAndRepaint();

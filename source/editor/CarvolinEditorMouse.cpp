@@ -51,16 +51,60 @@ void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
     const auto position = event.getPosition();
     const auto numTracks = static_cast<int> (tracks.size());
 
+    if (event.mods.isPopupMenu())
+    {
+        showContextMenu();
+        return;
+    }
+
+    // Pasted clips go where the lanes were clicked last.
+    if (arrangementArea.contains (position) && numTracks > 0)
+    {
+        lastClickedLane = juce::jlimit (0, numTracks - 1, geo::laneAtY (position.y));
+        const auto q = juce::jlimit (0, Arrangement::timelineQuarters - 1, geo::xToQuarter (position.x, getView()));
+        lastClickedQuarter = ArrangementEditing::snapQuarters (q, [this] (int ticks) { return snapToGrid (ticks); });
+    }
+
     switch (currentTool)
     {
         case EditTool::Select:
         {
             auto* hit = clipAt (position);
-            selectedClip = hit != nullptr ? hit->clipId : 0;
-            if (hit != nullptr)
+
+            if (hit != nullptr && event.mods.isShiftDown())
             {
+                // Shift+click adds a clip to the selection or takes it out.
+                selection.toggle (hit->clipId);
+            }
+            else if (hit == nullptr)
+            {
+                // A press on empty space clears the selection (or, with Shift,
+                // keeps it); a drag from there draws a rubber band.
+                selectedBeforeBand = event.mods.isShiftDown() ? selection.items() : std::vector<ClipId>();
+                selection.set (selectedBeforeBand);
+                bandStart = position;
+            }
+            else
+            {
+                if (! selection.contains (hit->clipId))
+                {
+                    selection.selectOnly (hit->clipId);
+                }
+                else
+                {
+                    // The clip pressed becomes the one selected last.
+                    selection.toggle (hit->clipId);
+                    selection.add (hit->clipId);
+                }
+
                 isMoving = true;
                 externalDragStarted = false;
+                grabbedClip = hit->clipId;
+                grabbedClips.clear();
+                for (const auto id : selection.items())
+                    if (auto* selected = findClip (id))
+                        grabbedClips.emplace_back (id, static_cast<const ClipData&> (*selected));
+
                 const auto extent = hit->getExtent();
                 const auto local = toLanes (position);
                 grabOffset = { local.x - extent.x, juce::int64 { local.y } - extent.y };
@@ -110,7 +154,7 @@ void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
                 {
                     isResizing = true;
                     resizingClip = clip->clipId;
-                    selectedClip = clip->clipId;
+                    selection.selectOnly (clip->clipId);
                     repaint();
                     break;
                 }
@@ -131,7 +175,13 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
     {
         case EditTool::Select:
         {
-            auto* moving = getSelectedClip();
+            if (bandStart.has_value())
+            {
+                dragRubberBand (position);
+                return;
+            }
+
+            auto* moving = findClip (grabbedClip);
             if (! isMoving || moving == nullptr)
                 return;
 
@@ -145,7 +195,7 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
                     // The clip keeps where it was moved to before it left the lanes.
                     isMoving = false;
                     externalDragStarted = false;
-                    commitMovedClip (*moving, "Move Clip");
+                    commitMovedClips();
                     performExternalDragDropOfFiles ({ path }, false, nullptr, nullptr);
                     repaint();
                     return;
@@ -161,14 +211,7 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
                 const juce::Point<int> topLeft (IntRange::saturate (grabbed.x), IntRange::saturate (grabbed.y));
                 const auto lane = ArrangementEditing::movedLane (topLeft.y, static_cast<int> (tracks.size()));
                 const auto start = ArrangementEditing::movedStart (topLeft.x, moving->lengthQ, view, snap);
-
-                // The component shows the move; the model takes it on release.
-                if (! wouldOverlap (lane + 1, start, moving->lengthQ, moving))
-                {
-                    moving->track = lane + 1;
-                    moving->startQ = start;
-                    resized();
-                }
+                moveGrabbedClips (lane, start);
             }
 
             repaint();
@@ -240,11 +283,18 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
             return;
 
         case EditTool::Select:
+            if (bandStart.has_value())
+            {
+                bandStart.reset();
+                rubberBand.reset();
+                repaint();
+                return;
+            }
+
             if (isMoving)
             {
                 isMoving = false;
-                if (auto* moved = getSelectedClip())
-                    commitMovedClip (*moved, "Move Clip");
+                commitMovedClips();
                 return;
             }
             break;
@@ -254,6 +304,77 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
     }
 
     finishDrawing();
+}
+
+void CarvolinEditor::dragRubberBand (juce::Point<int> position)
+{
+    // The band selects every clip it touches, in the order of the clips.
+    rubberBand = juce::Rectangle<int> (*bandStart, position);
+    const auto band = rubberBand->translated (-arrangementArea.getX(), -arrangementArea.getY());
+
+    auto touched = selectedBeforeBand;
+    for (const auto& clip : clips)
+    {
+        const auto extent = clip->getExtent();
+        const auto meets = extent.x < band.getRight() && band.getX() < extent.getRight() && extent.y < band.getBottom() && band.getY() < extent.y + extent.height;
+        if (meets && std::find (touched.begin(), touched.end(), clip->clipId) == touched.end())
+            touched.push_back (clip->clipId);
+    }
+
+    selection.set (std::move (touched));
+    repaint();
+}
+
+void CarvolinEditor::moveGrabbedClips (int lane, int start)
+{
+    // The clip pressed goes to lane and start, and every selected clip by as
+    // much; when one of them would break a rule, none moves and they stay
+    // where they last were. Only the components show the move until release.
+    const auto grabbed = std::find_if (grabbedClips.begin(), grabbedClips.end(), [this] (const auto& g) { return g.first == grabbedClip; });
+    if (grabbed == grabbedClips.end())
+        return;
+
+    const auto numTracks = (int) tracks.size();
+    const auto laneOffset = lane - ArrangementGeometry::laneForTrack (grabbed->second.track, numTracks);
+    const auto quarterOffset = start - grabbed->second.startQ;
+
+    std::vector<ClipData> originals;
+    Selection<ClipId> moving;
+    for (const auto& [id, data] : grabbedClips)
+    {
+        originals.push_back (data);
+        moving.add (id);
+    }
+
+    if (const auto moved = ClipPlacement::moved (originals, laneOffset, quarterOffset, numTracks, clipsOtherThan (moving)))
+    {
+        for (size_t i = 0; i < grabbedClips.size(); ++i)
+        {
+            if (auto* clip = findClip (grabbedClips[i].first))
+            {
+                clip->track = (*moved)[i].track;
+                clip->startQ = (*moved)[i].startQ;
+            }
+        }
+        resized();
+    }
+}
+
+void CarvolinEditor::commitMovedClips()
+{
+    // One gesture, one transaction: the places the components show go into
+    // the model (nothing happens when they are where they were).
+    std::vector<std::pair<ClipId, ClipData>> moved;
+    for (const auto& [id, was] : grabbedClips)
+        if (auto* clip = findClip (id); clip != nullptr && clip->source != nullptr)
+            moved.emplace_back (id, static_cast<const ClipData&> (*clip));
+
+    grabbedClips.clear();
+    grabbedClip = 0;
+    model.perform (moved.size() == 1 ? "Move Clip" : "Move Clips", [&moved] (ArrangementModel::Edit& edit) {
+        for (auto& [id, data] : moved)
+            edit.setClip (id, std::move (data));
+    });
 }
 
 void CarvolinEditor::commitMovedClip (ScoreComponent& clip, const juce::String& name)
@@ -277,7 +398,10 @@ void CarvolinEditor::endGestureWithoutChange()
     // A gesture cut short by another change (a key, a host) leaves the clips
     // as the model has them.
     isMoving = isResizing = isPanning = false;
-    resizingClip = 0;
+    resizingClip = grabbedClip = 0;
+    grabbedClips.clear();
+    bandStart.reset();
+    rubberBand.reset();
     externalDragStarted = false;
 
     if (drawingClip != nullptr)
@@ -319,36 +443,4 @@ void CarvolinEditor::mouseDoubleClick (const juce::MouseEvent&)
 {
     if (currentTool == EditTool::Select)
         openPianoRoll (getSelectedClip());
-}
-
-bool CarvolinEditor::keyPressed (const juce::KeyPress& key)
-{
-    const auto isDeleteKey = key.getKeyCode() == juce::KeyPress::deleteKey || key.getKeyCode() == juce::KeyPress::backspaceKey;
-    const auto mods = key.getModifiers();
-
-    // Under an open piano roll the arrangement is out of reach: the selected
-    // clip is usually the one being edited, and undo belongs to the roll.
-    if (isPianoRollOpen())
-        return pianoRoll->keyPressed (key);
-
-    if (isDeleteKey && ! mods.isShiftDown() && ! mods.isCtrlDown() && ! mods.isAltDown()
-        && currentTool == EditTool::Select && selectedClip != 0)
-    {
-        deleteSelectedClip();
-        return true;
-    }
-
-    if (EditKeys::isUndo (key))
-    {
-        undo();
-        return true;
-    }
-
-    if (EditKeys::isRedo (key))
-    {
-        redo();
-        return true;
-    }
-
-    return false;
 }

@@ -3,6 +3,8 @@
 #include "model/Arrangement.h"
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 //==============================================================================
 /** The rules clips on one track obey. */
@@ -34,3 +36,30 @@ namespace ClipRules
         return false;
     }
 } // namespace ClipRules
+
+//==============================================================================
+/** Moving and placing several clips at once: they keep their relative lanes
+    and starts, and go only where every one of them keeps the rules (inside the
+    timeline and the lanes, on no other clip).
+*/
+namespace ClipPlacement
+{
+    /** True when a clip of this length may start at startQ: from 0, and ending
+        by the end of the timeline (a clip longer than the timeline only from 0).
+    */
+    bool fitsTimeline (juce::int64 startQ, juce::int64 lengthQ) noexcept;
+
+    /** The clips moved by lanes and quarters (lanes as the layout shows them,
+        0-based), or nothing when one of them would break a rule. others are
+        the clips that stay.
+    */
+    std::optional<std::vector<ClipData>> moved (const std::vector<ClipData>& clips, int laneOffset, int quarterOffset, int numTracks,
+                                                const std::vector<const ClipData*>& others);
+
+    /** Clips pasted or duplicated: their top lane goes to lane (or as far down
+        as they fit), their first start to startQ, or to the first later quarter
+        where all of them fit. Nothing when they fit nowhere.
+    */
+    std::optional<std::vector<ClipData>> placed (const std::vector<ClipData>& clips, int lane, int startQ, int numTracks,
+                                                 const std::vector<const ClipData*>& others);
+} // namespace ClipPlacement

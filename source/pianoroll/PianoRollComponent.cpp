@@ -1,27 +1,25 @@
 #include "pianoroll/PianoRollComponent.h"
 
 #include "model/IntRange.h"
-#include "model/JuceCompat.h"
 #include "model/Quantize.h"
-#include "ui/EditKeys.h"
+#include "pianoroll/PianoRollPainter.h"
 #include "ui/Palette.h"
-
-#include <cmath>
-#include <limits>
 
 namespace
 {
-    constexpr int headerHeight = 50;
+    constexpr int headerHeight = PianoRollPainter::headerHeight;
     constexpr int keyboardWidth = 60;
     constexpr int scrollBarThickness = 14;
+    constexpr int velocityLaneHeight = 90;
 
     constexpr float minVerticalZoom = 0.5f, maxVerticalZoom = 3.0f;
     constexpr float minHorizontalZoom = 0.5f, maxHorizontalZoom = 5.0f;
 } // namespace
 
 //==============================================================================
-PianoRollComponent::PianoRollComponent (const ClipData& clipToEdit)
-    : clip (clipToEdit)
+PianoRollComponent::PianoRollComponent (const ClipData& clipToEdit, EditingSession* sharedSession)
+    : session (sharedSession != nullptr ? *sharedSession : ownSession),
+      clip (clipToEdit)
 {
     closeButton.setColour (juce::TextButton::buttonColourId, Palette::destructive);
     closeButton.onClick = [this] { close(); };
@@ -88,6 +86,17 @@ PianoRollComponent::PianoRollComponent (const ClipData& clipToEdit)
     updateUndoButtons();
     setWantsKeyboardFocus (true);
 
+    // "Velocity" shows the velocity lane; it stands left of undo and redo.
+    addChildComponent (velocityButton);
+    velocityButton.setClickingTogglesState (true);
+    velocityButton.setColour (juce::TextButton::buttonColourId, Palette::control);
+    velocityButton.setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
+    velocityButton.onClick = [this] { setVelocityLaneShown (velocityButton.getToggleState()); };
+
+    showMenu = [] (juce::PopupMenu menu, std::function<void (int)> chosen) {
+        menu.showMenuAsync (juce::PopupMenu::Options(), [chosen] (int result) { chosen (result); });
+    };
+
     clipStartQ = clip.startQ;
     clipLengthQ = clip.lengthQ;
     loadNotesFromClip();
@@ -123,6 +132,11 @@ int PianoRollComponent::snapToGrid (int ticks) const
 int PianoRollComponent::xToTick (int x) const { return geometry.xToTick (x); }
 int PianoRollComponent::yToPitch (int y) const { return geometry.yToPitch (y); }
 
+juce::int64 PianoRollComponent::clipEndTick() const noexcept
+{
+    return juce::int64 { clipLengthQ } * Arrangement::ticksPerQuarter;
+}
+
 ClipNote* PianoRollComponent::findNoteAt (juce::Point<int> point)
 {
     for (auto* note : workingNotes)
@@ -137,8 +151,7 @@ void PianoRollComponent::deleteNote (ClipNote* note)
     if (! workingNotes.contains (note))
         return;
 
-    if (selectedNote == note)
-        selectedNote = nullptr;
+    selection.keepOnly ([note] (ClipNote* n) { return n != note; });
     if (resizingNote == note)
         resizingNote = nullptr;
 
@@ -151,13 +164,7 @@ void PianoRollComponent::loadNotesFromClip()
     if (! attached)
         return;
 
-    selectedNote = nullptr;
-    resizingNote = nullptr;
-    workingNotes.clear();
-    for (const auto& note : clip.notes)
-        workingNotes.add (new ClipNote (note));
-
-    repaint();
+    setNotes (clip.notes);
 }
 
 void PianoRollComponent::commitNotesToClip()
@@ -165,10 +172,7 @@ void PianoRollComponent::commitNotesToClip()
     if (! attached)
         return;
 
-    clip.notes.clear();
-    clip.notes.reserve (static_cast<size_t> (workingNotes.size()));
-    for (const auto* note : workingNotes)
-        clip.notes.push_back (*note);
+    clip.notes = getNotes();
 
     if (onCommit != nullptr)
         onCommit (clip.notes);
@@ -185,18 +189,79 @@ void PianoRollComponent::close()
 
 bool PianoRollComponent::isBlackKey (int pitch) noexcept
 {
-    switch (((pitch % 12) + 12) % 12)
-    {
-        case 1:
-        case 3:
-        case 6:
-        case 8:
-        case 10: return true;
-        default: return false;
-    }
+    return PianoRollPainter::isBlackKey (pitch);
+}
+
+std::vector<ClipNote> PianoRollComponent::getNotes() const
+{
+    std::vector<ClipNote> notes;
+    notes.reserve ((size_t) workingNotes.size());
+    for (const auto* note : workingNotes)
+        notes.push_back (*note);
+    return notes;
+}
+
+void PianoRollComponent::setNotes (const std::vector<ClipNote>& notes)
+{
+    selection.clear();
+    resizingNote = grabbedNote = velocityNote = nullptr;
+    workingNotes.clear();
+    for (const auto& note : notes)
+        workingNotes.add (new ClipNote (note));
+
+    updateUndoButtons();
+    repaint();
 }
 
 //==============================================================================
+void PianoRollComponent::beginEdit()
+{
+    notesBeforeEdit = getNotes();
+}
+
+void PianoRollComponent::endEdit()
+{
+    // One gesture or command that changed the notes is one step.
+    if (notesBeforeEdit.has_value() && *notesBeforeEdit != getNotes())
+        history.push (std::move (*notesBeforeEdit));
+
+    notesBeforeEdit.reset();
+    updateUndoButtons();
+}
+
+void PianoRollComponent::undo()
+{
+    if (isDrawing || isMoving || isResizing || velocityNote != nullptr)
+        return;
+
+    if (auto notes = history.undo (getNotes()))
+        setNotes (*notes);
+}
+
+void PianoRollComponent::redo()
+{
+    if (isDrawing || isMoving || isResizing || velocityNote != nullptr)
+        return;
+
+    if (auto notes = history.redo (getNotes()))
+        setNotes (*notes);
+}
+
+void PianoRollComponent::updateUndoButtons()
+{
+    undoButton.setEnabled (history.canUndo());
+    redoButton.setEnabled (history.canRedo());
+}
+
+//==============================================================================
+void PianoRollComponent::setVelocityLaneShown (bool shouldShow)
+{
+    velocityLaneShown = shouldShow;
+    velocityButton.setToggleState (shouldShow, juce::dontSendNotification);
+    resized();
+    repaint();
+}
+
 void PianoRollComponent::resized()
 {
     const auto w = getWidth();
@@ -210,15 +275,23 @@ void PianoRollComponent::resized()
     quantizeLabel.setBounds (570, 10, 30, 35);
     quantizeBox.setBounds (605, 10, 90, 35);
 
+    // Undo, redo and "Velocity" stand between the quantize box and "X", those
+    // that fit; the keys and the right-click menu do the same at every width.
     const auto undoX = w - 50 - 2 * 60;
-    const auto roomForUndo = undoX >= 705;
+    const auto velocityX = undoX - 80;
     undoButton.setBounds (undoX, 10, 55, 35);
     redoButton.setBounds (undoX + 60, 10, 55, 35);
-    undoButton.setVisible (roomForUndo);
-    redoButton.setVisible (roomForUndo);
+    velocityButton.setBounds (velocityX, 10, 75, 35);
+    undoButton.setVisible (undoX >= 705);
+    redoButton.setVisible (undoX >= 705);
+    velocityButton.setVisible (velocityX >= 705);
 
-    keyboardArea = { 0, headerHeight, keyboardWidth, h - headerHeight };
-    const auto& grid = geometry.gridArea = { keyboardWidth, headerHeight, w - keyboardWidth, h - headerHeight };
+    // The velocity lane, when shown, takes the bottom of the window from the
+    // grid and the keyboard.
+    const auto laneHeight = velocityLaneShown ? juce::jmin (velocityLaneHeight, juce::jmax (0, h - headerHeight)) : 0;
+    keyboardArea = { 0, headerHeight, keyboardWidth, h - headerHeight - laneHeight };
+    const auto& grid = geometry.gridArea = { keyboardWidth, headerHeight, w - keyboardWidth, h - headerHeight - laneHeight };
+    velocityLaneArea = velocityLaneShown ? juce::Rectangle<int> (keyboardWidth, h - laneHeight, w - keyboardWidth, laneHeight) : juce::Rectangle<int>();
 
     verticalScrollBar.setBounds (grid.getRight() - scrollBarThickness, grid.getY(), scrollBarThickness, grid.getHeight() - scrollBarThickness);
     horizontalScrollBar.setBounds (grid.getX(), grid.getBottom() - scrollBarThickness, grid.getWidth() - scrollBarThickness, scrollBarThickness);
@@ -287,201 +360,6 @@ void PianoRollComponent::mouseWheelMove (const juce::MouseEvent& event, const ju
 }
 
 //==============================================================================
-void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
-{
-    const auto position = event.getPosition();
-
-    // A clip without a positive length has no grid to edit on; its notes stay as they are.
-    if (! canEdit() || ! geometry.gridArea.contains (position))
-        return;
-
-    switch (currentTool)
-    {
-        case NoteTool::Draw:
-        {
-            const auto pitch = yToPitch (position.y);
-            if (pitch < 0)
-                return;
-
-            // A note drawn in the last half step would snap to the clip's end,
-            // out of every tool's reach: it starts on the last step inside.
-            const auto clipEnd = juce::int64 { clipLengthQ } * Arrangement::ticksPerQuarter;
-            auto start = juce::int64 { snapToGrid (xToTick (position.x)) };
-            if (start >= clipEnd)
-                start = (clipEnd - 1) / gridTicks() * gridTicks();
-
-            beginEdit();
-            isDrawing = true;
-            drawingNote = std::make_unique<ClipNote> (ClipNote { pitch, IntRange::saturate (start), gridTicks(), 100 });
-            repaint();
-            break;
-        }
-
-        case NoteTool::Select:
-            selectedNote = findNoteAt (position);
-            isMoving = selectedNote != nullptr;
-            if (isMoving)
-                beginEdit();
-            repaint();
-            break;
-
-        case NoteTool::Resize:
-            for (auto* note : workingNotes)
-            {
-                if (geometry.hitsResizeZone (*note, position))
-                {
-                    beginEdit();
-                    isResizing = true;
-                    resizingNote = selectedNote = note;
-                    repaint();
-                    break;
-                }
-            }
-            break;
-
-        case NoteTool::Erase:
-            if (auto* hit = findNoteAt (position))
-            {
-                beginEdit();
-                deleteNote (hit);
-                endEdit();
-            }
-            break;
-    }
-}
-
-void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
-{
-    const auto position = event.getPosition();
-    const auto clipEnd = juce::int64 { clipLengthQ } * Arrangement::ticksPerQuarter;
-
-    if (currentTool == NoteTool::Resize && isResizing && resizingNote != nullptr)
-    {
-        // 64 bits: a restored note may start anywhere, a clip be of any length.
-        const auto startTick = juce::int64 { resizingNote->startTick };
-        const auto d = snapToGrid (IntRange::saturate (xToTick (position.x) - startTick));
-        resizingNote->lengthTicks = IntRange::saturate (juce::jmin<juce::int64> (juce::jmax (gridTicks(), d), clipEnd - startTick));
-        repaint();
-    }
-    else if (currentTool == NoteTool::Select && isMoving && selectedNote != nullptr)
-    {
-        // Above the grid the note stays on the top key, below it on the lowest.
-        selectedNote->startTick = snapToGrid (xToTick (position.x));
-        selectedNote->pitch = geometry.pitchNearest (position.y);
-        repaint();
-    }
-
-    if (isDrawing && drawingNote != nullptr)
-    {
-        const auto end = snapToGrid (xToTick (position.x));
-        if (end > drawingNote->startTick)
-        {
-            drawingNote->lengthTicks = end - drawingNote->startTick;
-            repaint();
-        }
-    }
-}
-
-void PianoRollComponent::mouseUp (const juce::MouseEvent&)
-{
-    if (isResizing)
-    {
-        isResizing = false;
-        resizingNote = nullptr;
-    }
-    else if (isMoving)
-    {
-        isMoving = false;
-        repaint();
-    }
-    else if (isDrawing && drawingNote != nullptr)
-    {
-        workingNotes.add (drawingNote.release());
-        isDrawing = false;
-        repaint();
-    }
-
-    endEdit();
-}
-
-//==============================================================================
-std::vector<ClipNote> PianoRollComponent::getNotes() const
-{
-    std::vector<ClipNote> notes;
-    notes.reserve ((size_t) workingNotes.size());
-    for (const auto* note : workingNotes)
-        notes.push_back (*note);
-    return notes;
-}
-
-void PianoRollComponent::beginEdit()
-{
-    notesBeforeEdit = getNotes();
-}
-
-void PianoRollComponent::endEdit()
-{
-    // One gesture that changed the notes is one step.
-    if (notesBeforeEdit.has_value() && *notesBeforeEdit != getNotes())
-        history.push (std::move (*notesBeforeEdit));
-
-    notesBeforeEdit.reset();
-    updateUndoButtons();
-}
-
-void PianoRollComponent::undo()
-{
-    if (isDrawing || isMoving || isResizing)
-        return;
-
-    if (auto notes = history.undo (getNotes()))
-        setNotes (*notes);
-}
-
-void PianoRollComponent::redo()
-{
-    if (isDrawing || isMoving || isResizing)
-        return;
-
-    if (auto notes = history.redo (getNotes()))
-        setNotes (*notes);
-}
-
-void PianoRollComponent::setNotes (const std::vector<ClipNote>& notes)
-{
-    selectedNote = nullptr;
-    resizingNote = nullptr;
-    workingNotes.clear();
-    for (const auto& note : notes)
-        workingNotes.add (new ClipNote (note));
-
-    updateUndoButtons();
-    repaint();
-}
-
-void PianoRollComponent::updateUndoButtons()
-{
-    undoButton.setEnabled (history.canUndo());
-    redoButton.setEnabled (history.canRedo());
-}
-
-bool PianoRollComponent::keyPressed (const juce::KeyPress& key)
-{
-    if (EditKeys::isUndo (key))
-    {
-        undo();
-        return true;
-    }
-
-    if (EditKeys::isRedo (key))
-    {
-        redo();
-        return true;
-    }
-
-    return false;
-}
-
 //==============================================================================
 juce::String PianoRollComponent::getTitle() const
 {
@@ -491,148 +369,17 @@ juce::String PianoRollComponent::getTitle() const
 
 void PianoRollComponent::paint (juce::Graphics& g)
 {
-    g.fillAll (juce::Colour (0xff2a2a2a));
-    g.setColour (Palette::darkBand);
-    g.fillRect (0, 0, getWidth(), headerHeight);
+    PianoRollPainter::Scene scene { geometry, workingNotes, selection };
+    scene.keyboardArea = keyboardArea;
+    scene.width = getWidth();
+    scene.title = getTitle();
+    scene.clipStartQ = clipStartQ;
+    scene.moving = isMoving;
+    scene.drawingNote = isDrawing ? drawingNote.get() : nullptr;
+    scene.rubberBand = rubberBand;
+    if (velocityLaneShown)
+        scene.velocityLane = velocityLaneArea;
+    scene.velocityNote = velocityNote;
 
-    g.setColour (juce::Colours::white);
-    g.drawText (getTitle(), juce::Rectangle<int> (10, 10, 500, 30), juce::Justification::centredLeft, true);
-
-    drawKeyboard (g);
-    drawGrid (g);
-    drawNotes (g);
-}
-
-void PianoRollComponent::drawKeyboard (juce::Graphics& g) const
-{
-    const auto rowHeight = geometry.rowHeight();
-    const auto top = static_cast<float> (keyboardArea.getY());
-    const auto bottom = static_cast<float> (keyboardArea.getY() + keyboardArea.getHeight());
-
-    for (int row = 0; row < PianoRollGeometry::numRows; ++row)
-    {
-        const auto pitch = PianoRollGeometry::highestPitch - row;
-        const auto y = top + static_cast<float> (row) * rowHeight - geometry.verticalScroll;
-
-        if (top > y + rowHeight || y > bottom)
-            continue;
-
-        const juce::Rectangle<float> key (static_cast<float> (keyboardArea.getX()), y, static_cast<float> (keyboardWidth), rowHeight);
-        g.setColour (isBlackKey (pitch) ? juce::Colours::black : juce::Colours::white);
-        g.fillRect (key);
-        g.setColour (juce::Colour (0xff808080));
-        g.drawRect (key, 1.0f);
-
-        if (pitch % 12 == 0)
-        {
-            g.setColour (juce::Colours::black);
-            g.drawText ("C" + juce::String (pitch / 12 - 2),
-                        juce::Rectangle<int> (keyboardArea.getX() + 5, IntRange::pixels (y) + 2, 30, IntRange::pixels (rowHeight) - 4),
-                        juce::Justification::centredLeft, true);
-        }
-    }
-}
-
-void PianoRollComponent::drawGrid (juce::Graphics& g) const
-{
-    const auto& grid = geometry.gridArea;
-    const auto gridTop = static_cast<float> (grid.getY());
-    const auto gridBottom = static_cast<float> (grid.getBottom());
-    const auto gridLeft = static_cast<float> (grid.getX());
-    const auto gridRight = static_cast<float> (grid.getRight());
-
-    g.setColour (Palette::lanes);
-    g.fillRect (grid);
-
-    for (int i = 0; i <= PianoRollGeometry::numRows; ++i)
-    {
-        const auto y = gridTop + static_cast<float> (i) * geometry.rowHeight() - geometry.verticalScroll;
-        if (y < gridTop || y > gridBottom)
-            continue;
-
-        const auto isC = i < PianoRollGeometry::numRows && (PianoRollGeometry::highestPitch - i) % 12 == 0;
-        g.setColour (isC ? juce::Colour (0x4cffffff) : Palette::faintLine);
-        g.fillRect (grid.getX(), IntRange::pixels (y), grid.getWidth(), 1);
-    }
-
-    // Only the quarters across the grid are visited, and where a long clip
-    // puts several lines on one pixel column, one is drawn: the loops take
-    // at most a step per pixel.
-    const auto lengthQ = juce::int64 { geometry.scaleLengthQ() };
-    const auto bars = (lengthQ + 3) / 4;
-    const auto quarters = geometry.quartersAcross (gridLeft, gridRight);
-    const auto stepAtLeastAPixel = [&] (juce::int64 stride) {
-        const auto pixels = static_cast<double> (geometry.scaledWidth()) * static_cast<double> (stride) / static_cast<double> (lengthQ);
-        return pixels >= 1.0 ? stride : stride * static_cast<juce::int64> (std::ceil (1.0 / juce::jmax (1.0e-12, pixels)));
-    };
-    auto lastColumn = std::numeric_limits<int>::min();
-
-    const auto barStep = stepAtLeastAPixel (4) / 4;
-    for (auto j = quarters.getStart() / 4; j <= juce::jmin (bars, quarters.getEnd() / 4 + 1); j += barStep)
-    {
-        const auto x = geometry.quarterToX (4 * j);
-        if (x < gridLeft || x > gridRight || IntRange::pixels (x) == lastColumn)
-            continue;
-
-        lastColumn = IntRange::pixels (x);
-        g.setColour (juce::Colour (0x66ffffff));
-        g.fillRect (lastColumn, grid.getY(), 1, grid.getHeight());
-        g.setFont (10.0f);
-        g.setColour (juce::Colour (0x99ffffff));
-        g.drawText ("Misura " + juce::String (juce::int64 { clipStartQ } / 4 + 1 + j), juce::Rectangle<int> (lastColumn + 2, grid.getY() - 15, 60, 12),
-                    juce::Justification::centredLeft, true);
-    }
-
-    g.setColour (juce::Colour (0x26ffffff));
-    lastColumn = std::numeric_limits<int>::min();
-    const auto beatStep = stepAtLeastAPixel (1);
-    for (auto q = quarters.getStart(); q < quarters.getEnd(); q += beatStep)
-    {
-        if (q % 4 == 0)
-            continue;
-
-        const auto x = geometry.quarterToX (q);
-        if (gridLeft <= x && x <= gridRight && IntRange::pixels (x) != lastColumn)
-        {
-            lastColumn = IntRange::pixels (x);
-            g.fillRect (lastColumn, grid.getY(), 1, grid.getHeight());
-        }
-    }
-}
-
-void PianoRollComponent::drawNotes (juce::Graphics& g) const
-{
-    const auto& grid = geometry.gridArea;
-    const auto rowHeight = geometry.rowHeight();
-
-    for (const auto* note : workingNotes)
-    {
-        if (! PianoRollGeometry::isDrawablePitch (note->pitch))
-            continue;
-
-        const auto bounds = geometry.noteBounds (*note);
-        const auto rowTop = geometry.rowTop (note->pitch);
-
-        if (static_cast<float> (grid.getY()) > rowTop + rowHeight || rowTop > static_cast<float> (grid.getBottom())
-            || static_cast<float> (grid.getX()) > bounds.getRight() || bounds.getX() > static_cast<float> (grid.getRight()))
-            continue;
-
-        if (note == selectedNote)
-            g.setColour (juce::Colour (isMoving ? 0xcc800080u : 0xccffff00u));
-        else
-            g.setColour (Palette::note);
-
-        g.fillRoundedRectangle (bounds, 3.0f);
-        g.setColour (juce::Colour (0x80ffffff));
-        g.drawRoundedRectangle (bounds, 3.0f, 1.0f);
-    }
-
-    if (isDrawing && drawingNote != nullptr && PianoRollGeometry::isDrawablePitch (drawingNote->pitch))
-    {
-        const auto bounds = geometry.noteBounds (*drawingNote);
-        g.setColour (juce::Colour (0x9900ff00));
-        g.fillRoundedRectangle (bounds, 3.0f);
-        g.setColour (juce::Colour (0xb2ffffff));
-        g.drawRoundedRectangle (bounds, 3.0f, 1.5f);
-    }
+    PianoRollPainter::paint (g, scene);
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "model/Arrangement.h"
+#include "model/EditingSession.h"
+#include "model/Selection.h"
 #include "pianoroll/NoteHistory.h"
 #include "pianoroll/PianoRollGeometry.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
+#include <optional>
 
 //==============================================================================
 /** The piano roll's tool in force. */
@@ -25,12 +28,18 @@ enum class NoteTool
     It works on a copy of the clip and hands the notes back through onCommit;
     when the clip goes meanwhile, its owner detaches the piano roll
     (detachClip), and "X" then only hides it.
+
+    The view is this component (controls, layout, scrolling, commands); its
+    painting is PianoRollPainter's and its gesture arithmetic NoteEditing's.
 */
 class PianoRollComponent final : public juce::Component,
                                  public juce::ScrollBar::Listener
 {
 public:
-    explicit PianoRollComponent (const ClipData& clipToEdit);
+    /** session keeps the clipboard and the velocity of new notes; without
+        one the piano roll keeps its own.
+    */
+    explicit PianoRollComponent (const ClipData& clipToEdit, EditingSession* session = nullptr);
     ~PianoRollComponent() override;
 
     //==============================================================================
@@ -62,7 +71,7 @@ public:
     /** The first note in list order whose rectangle contains the point. */
     ClipNote* findNoteAt (juce::Point<int> point);
 
-    /** Removes a note of the working list, clearing the selection if it was selected. */
+    /** Removes a note of the working list, and from the selection. */
     void deleteNote (ClipNote* note);
 
     /** Copies the clip's notes into the working list. */
@@ -73,15 +82,6 @@ public:
 
     /** Receives the notes to write back into the clip. */
     std::function<void (std::vector<ClipNote>)> onCommit;
-
-    /** Takes the last note edit back, or does the last one taken back again. */
-    void undo();
-    void redo();
-    bool canUndo() const noexcept { return history.canUndo(); }
-    bool canRedo() const noexcept { return history.canRedo(); }
-
-    /** The working list as values, in order. */
-    std::vector<ClipNote> getNotes() const;
 
     /** Closes the piano roll as "X" does: writes back, hides, tells onClose. */
     void close();
@@ -96,12 +96,65 @@ public:
     std::function<void()> onClose;
 
     //==============================================================================
+    /** Takes the last note edit back, or does the last one taken back again. */
+    void undo();
+    void redo();
+    bool canUndo() const noexcept { return history.canUndo(); }
+    bool canRedo() const noexcept { return history.canRedo(); }
+
+    /** The commands of the keys and of the right-click menu, on the selected notes. */
+    void selectAll();
+    void clearSelection();
+    void copySelection();
+    void cutSelection();
+    void paste();
+    void duplicateSelection();
+    void deleteSelection();
+
+    /** Moves the selected notes by ticks and semitones, as one edit; nothing
+        moves when one of them would leave the keys or the clip's start.
+    */
+    bool moveSelection (int tickOffset, int pitchOffset);
+
+    /** Shows or hides the velocity lane under the grid ("Velocity"). */
+    void setVelocityLaneShown (bool shouldShow);
+    bool isVelocityLaneShown() const noexcept { return velocityLaneShown; }
+
+    /** The commands of the right-click menu, by item id. */
+    enum MenuCommand
+    {
+        cutCommand = 1,
+        copyCommand,
+        pasteCommand,
+        duplicateCommand,
+        deleteCommand,
+        selectAllCommand,
+        undoCommand,
+        redoCommand
+    };
+
+    void performMenuCommand (int command);
+
+    /** How the right-click menu is shown; tests replace it to choose an item. */
+    std::function<void (juce::PopupMenu, std::function<void (int)>)> showMenu;
+
+    //==============================================================================
+    /** The working list as values, in order. */
+    std::vector<ClipNote> getNotes() const;
+
     const juce::OwnedArray<ClipNote>& getWorkingNotes() const noexcept { return workingNotes; }
-    ClipNote* getSelectedNote() const noexcept { return selectedNote; }
+    const Selection<ClipNote*>& getSelection() const noexcept { return selection; }
+
+    /** The note selected last, or null. */
+    ClipNote* getSelectedNote() const noexcept { return selection.last(); }
+
     NoteTool getCurrentTool() const noexcept { return currentTool; }
     const PianoRollGeometry& getGeometry() const noexcept { return geometry; }
     int getClipStartQ() const noexcept { return clipStartQ; }
     int getClipLengthQ() const noexcept { return clipLengthQ; }
+
+    /** Where the velocity lane is, when it is shown. */
+    juce::Rectangle<int> getVelocityLaneArea() const noexcept { return velocityLaneArea; }
 
     /** The title shown in the header. */
     juce::String getTitle() const;
@@ -112,14 +165,24 @@ private:
     friend struct PianoRollTestAccess;
 
     void updateScrollBars();
+    bool canEdit() const noexcept { return clipLengthQ > 0; }
     void beginEdit();
     void endEdit();
     void setNotes (const std::vector<ClipNote>& notes);
+    void replaceSelected (const std::vector<ClipNote>& changed);
+    std::vector<ClipNote> selectedNotes() const;
+    void addNotesSelected (const std::vector<ClipNote>& notes);
     void updateUndoButtons();
-    bool canEdit() const noexcept { return clipLengthQ > 0; }
-    void drawKeyboard (juce::Graphics& g) const;
-    void drawGrid (juce::Graphics& g) const;
-    void drawNotes (juce::Graphics& g) const;
+    void showContextMenu();
+    juce::Rectangle<int> pixelsOf (const ClipNote& note) const;
+    ClipNote* velocityBarAt (juce::Point<int> point) const;
+    juce::int64 clipEndTick() const noexcept;
+
+    // Gestures.
+    void pressWithSelectTool (const juce::MouseEvent& event);
+    void dragSelectedNotes (juce::Point<int> position);
+    void resizeSelectedNotes (juce::Point<int> position);
+    void dragVelocity (juce::Point<int> position);
 
     //==============================================================================
     juce::TextButton closeButton { "X" };
@@ -131,18 +194,41 @@ private:
     juce::ComboBox quantizeBox;
     juce::TextButton undoButton { "Undo" };
     juce::TextButton redoButton { "Redo" };
+    juce::TextButton velocityButton { "Velocity" };
 
     NoteTool currentTool = NoteTool::Draw;
     juce::OwnedArray<ClipNote> workingNotes;
-    ClipNote* selectedNote = nullptr;
+    Selection<ClipNote*> selection;
     std::unique_ptr<ClipNote> drawingNote;
     ClipNote* resizingNote = nullptr;
     bool isDrawing = false;
     bool isMoving = false;
     bool isResizing = false;
 
+    // A move or resize of several notes: where they were at the press.
+    ClipNote* grabbedNote = nullptr;
+    std::vector<std::pair<ClipNote*, ClipNote>> grabbedNotes;
+
+    // A rubber band drawn from an empty press with the Select tool.
+    std::optional<juce::Point<int>> bandStart;
+    std::optional<juce::Rectangle<int>> rubberBand;
+    std::vector<ClipNote*> selectedBeforeBand;
+
+    // The velocity lane, and the note whose bar is being dragged.
+    bool velocityLaneShown = false;
+    juce::Rectangle<int> velocityLaneArea;
+    ClipNote* velocityNote = nullptr;
+    int velocityAtPress = 0;
+    std::vector<std::pair<ClipNote*, int>> velocitiesAtPress;
+
+    // Where the user last clicked on the grid: pasted notes go there.
+    int lastClickedTick = 0;
+
     NoteHistory history;
     std::optional<std::vector<ClipNote>> notesBeforeEdit;
+
+    EditingSession ownSession;
+    EditingSession& session;
 
     ClipData clip;
     bool attached = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ArrangementModel.h"
+#include "model/EditingSession.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -55,6 +56,11 @@ public:
     /** The arrangement: what the editor shows and changes. */
     ArrangementModel& getModel() noexcept { return model; }
 
+    /** The clipboard and what else the editing views keep between windows
+        (message thread only).
+    */
+    EditingSession& getEditingSession() noexcept { return editingSession; }
+
     /** The state document the host gets now: the one the host handed over, as
         long as nothing changed since; else the document of the arrangement as
         it stands. Null while there is nothing to store (a fresh processor, or
@@ -77,6 +83,7 @@ private:
     void restoreFrom (std::shared_ptr<const juce::XmlElement> document);
 
     ArrangementModel model;
+    EditingSession editingSession;
 
     mutable juce::CriticalSection stateLock;
     juce::String midiFolderPath;

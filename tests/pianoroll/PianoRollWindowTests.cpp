@@ -153,9 +153,9 @@ TEST (PianoRollWindow, DeletingTheOpenClipThenClosingIsSafe)
     drawNote (roll);
 
     // Keys reach the main window while the piano roll is shown, but do not
-    // delete the clip under it.
+    // delete the clip under it (they are the piano roll's).
     for (const auto key : { juce::KeyPress::deleteKey, juce::KeyPress::backspaceKey })
-        EXPECT_FALSE (e.keyPressed (juce::KeyPress (key)));
+        e.keyPressed (juce::KeyPress (key));
     ASSERT_EQ (Access::clips (e).size(), 1u);
     EXPECT_TRUE (roll.isVisible());
 

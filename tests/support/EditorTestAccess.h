@@ -41,7 +41,13 @@ struct CarvolinEditorTestAccess
     static auto& loadMidiButton (CarvolinEditor& e) { return e.loadMidiButton; }
     static auto& undoButton (CarvolinEditor& e) { return e.undoButton; }
     static auto& redoButton (CarvolinEditor& e) { return e.redoButton; }
-    static void setSelectedClip (CarvolinEditor& e, ScoreComponent* clip) { e.selectedClip = clip != nullptr ? clip->clipId : 0; }
+    static void setSelectedClip (CarvolinEditor& e, ScoreComponent* clip)
+    {
+        if (clip != nullptr)
+            e.selection.selectOnly (clip->clipId);
+        else
+            e.selection.clear();
+    }
     static int hoverTrackIndex (CarvolinEditor& e) { return e.hoverTrackIndex; }
     static int hoverQuarter (CarvolinEditor& e) { return e.hoverQuarter; }
     static juce::Rectangle<int> hoverRect (CarvolinEditor& e) { return e.hoverRect; }

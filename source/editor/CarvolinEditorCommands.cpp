@@ -1,0 +1,231 @@
+#include "editor/CarvolinEditor.h"
+
+#include "editor/ArrangementEditing.h"
+#include "model/ClipRules.h"
+#include "model/IntRange.h"
+#include "pianoroll/PianoRollComponent.h"
+#include "plugin/CarvolinProcessor.h"
+#include "ui/EditKeys.h"
+
+#include <array>
+
+// The arrangement's keys, its clipboard and right-click menu, and the mouse wheel.
+
+//==============================================================================
+bool CarvolinEditor::keyPressed (const juce::KeyPress& key)
+{
+    // Under an open piano roll the arrangement is out of reach: the selected
+    // clip is usually the one being edited, and the keys belong to the roll.
+    if (isPianoRollOpen())
+        return pianoRoll->keyPressed (key);
+
+    const auto mods = key.getModifiers();
+    const auto code = key.getKeyCode();
+    const auto plain = ! mods.isAnyModifierKeyDown();
+
+    if (EditKeys::isDelete (key) && currentTool == EditTool::Select && ! selection.isEmpty())
+        deleteSelectedClip();
+    else if (EditKeys::isUndo (key))
+        undo();
+    else if (EditKeys::isRedo (key))
+        redo();
+    else if (EditKeys::isCommand (key, 'A'))
+        selectAll();
+    else if (EditKeys::isCommand (key, 'C'))
+        copySelection();
+    else if (EditKeys::isCommand (key, 'X'))
+        cutSelection();
+    else if (EditKeys::isCommand (key, 'V'))
+        paste();
+    else if (EditKeys::isCommand (key, 'D'))
+        duplicateSelection();
+    else if (code == juce::KeyPress::escapeKey)
+        clearSelection();
+    else if (plain && (code == juce::KeyPress::leftKey || code == juce::KeyPress::rightKey) && ! selection.isEmpty())
+        moveSelection (0, code == juce::KeyPress::rightKey ? 1 : -1);
+    else if (plain && (code == juce::KeyPress::upKey || code == juce::KeyPress::downKey) && ! selection.isEmpty())
+        moveSelection (code == juce::KeyPress::downKey ? 1 : -1, 0);
+    else if (const auto tool = EditKeys::toolNumber (key); tool > 0)
+        setTool (std::array<EditTool, 4> { EditTool::Select, EditTool::Draw, EditTool::Drag, EditTool::Resize }[(size_t) tool - 1]);
+    else
+        return false;
+
+    return true;
+}
+
+//==============================================================================
+std::vector<ClipData> CarvolinEditor::selectedClipData() const
+{
+    // In the order of the clips, as they are in the arrangement.
+    std::vector<ClipData> data;
+    for (const auto& clip : model.getSnapshot()->clips)
+        if (selection.contains (clip->id))
+            data.push_back (clip->data);
+    return data;
+}
+
+std::vector<const ClipData*> CarvolinEditor::clipsOtherThan (const Selection<ClipId>& moving) const
+{
+    std::vector<const ClipData*> others;
+    for (const auto& clip : clips)
+        if (! moving.contains (clip->clipId))
+            others.push_back (clip.get());
+    return others;
+}
+
+void CarvolinEditor::addClipsSelected (const std::vector<ClipData>& added, const juce::String& name)
+{
+    std::vector<ClipId> ids;
+    model.perform (name, [&] (ArrangementModel::Edit& edit) {
+        for (const auto& clip : added)
+            ids.push_back (edit.addClip (clip));
+    });
+    selection.set (std::move (ids));
+    repaint();
+}
+
+void CarvolinEditor::selectAll()
+{
+    std::vector<ClipId> all;
+    for (const auto& clip : clips)
+        all.push_back (clip->clipId);
+    selection.set (std::move (all));
+    repaint();
+}
+
+void CarvolinEditor::clearSelection()
+{
+    selection.clear();
+    repaint();
+}
+
+void CarvolinEditor::copySelection()
+{
+    if (! selection.isEmpty())
+        processorRef.getEditingSession().clipboard.setClips (selectedClipData());
+}
+
+void CarvolinEditor::cutSelection()
+{
+    copySelection();
+    deleteSelectedClip();
+}
+
+void CarvolinEditor::paste()
+{
+    // Where the lanes were clicked last, or at the next place all the clips fit.
+    const auto& clipboard = processorRef.getEditingSession().clipboard;
+    if (! clipboard.holdsClips())
+        return;
+
+    endGestureWithoutChange();
+    if (const auto placed = ClipPlacement::placed (clipboard.getClips(), lastClickedLane, lastClickedQuarter, (int) tracks.size(), clipsOtherThan ({})))
+        addClipsSelected (*placed, placed->size() == 1 ? "Paste Clip" : "Paste Clips");
+}
+
+void CarvolinEditor::duplicateSelection()
+{
+    // Right after the selection, on the same lanes, or at the next place they all fit.
+    const auto selected = selectedClipData();
+    if (selected.empty())
+        return;
+
+    endGestureWithoutChange();
+    auto topLane = (int) tracks.size() - 1;
+    juce::int64 end = 0;
+    for (const auto& clip : selected)
+    {
+        topLane = juce::jmin (topLane, ArrangementGeometry::laneForTrack (clip.track, (int) tracks.size()));
+        end = juce::jmax (end, juce::int64 { clip.startQ } + clip.lengthQ);
+    }
+
+    if (const auto placed = ClipPlacement::placed (selected, topLane, IntRange::saturate (end), (int) tracks.size(), clipsOtherThan ({})))
+        addClipsSelected (*placed, placed->size() == 1 ? "Duplicate Clip" : "Duplicate Clips");
+}
+
+bool CarvolinEditor::moveSelection (int laneOffset, int quarterOffset)
+{
+    const auto selected = selectedClipData();
+    if (selected.empty())
+        return false;
+
+    endGestureWithoutChange();
+    const auto moved = ClipPlacement::moved (selected, laneOffset, quarterOffset, (int) tracks.size(), clipsOtherThan (selection));
+    if (! moved.has_value())
+        return false;
+
+    // The selected clips in the order of the snapshot, as selectedClipData gave them.
+    std::vector<ClipId> ids;
+    for (const auto& clip : model.getSnapshot()->clips)
+        if (selection.contains (clip->id))
+            ids.push_back (clip->id);
+
+    model.perform (ids.size() == 1 ? "Move Clip" : "Move Clips", [&] (ArrangementModel::Edit& edit) {
+        for (size_t i = 0; i < ids.size(); ++i)
+            edit.setClip (ids[i], (*moved)[i]);
+    });
+    return true;
+}
+
+//==============================================================================
+void CarvolinEditor::showContextMenu()
+{
+    const auto hasSelection = ! selection.isEmpty();
+    juce::PopupMenu menu;
+    menu.addItem (cutCommand, "Cut", hasSelection);
+    menu.addItem (copyCommand, "Copy", hasSelection);
+    menu.addItem (pasteCommand, "Paste", processorRef.getEditingSession().clipboard.holdsClips());
+    menu.addItem (duplicateCommand, "Duplicate", hasSelection);
+    menu.addItem (deleteCommand, "Delete", hasSelection);
+    menu.addSeparator();
+    menu.addItem (selectAllCommand, "Select All", ! clips.empty());
+    menu.addSeparator();
+    menu.addItem (undoCommand, "Undo", model.canUndo());
+    menu.addItem (redoCommand, "Redo", model.canRedo());
+
+    dialogs.showMenu (std::move (menu), [safeThis = SafePointer<CarvolinEditor> (this)] (int chosen) {
+        if (auto* editor = safeThis.getComponent())
+            editor->performMenuCommand (chosen);
+    });
+}
+
+void CarvolinEditor::performMenuCommand (int command)
+{
+    switch (command)
+    {
+        case cutCommand: cutSelection(); break;
+        case copyCommand: copySelection(); break;
+        case pasteCommand: paste(); break;
+        case duplicateCommand: duplicateSelection(); break;
+        case deleteCommand: deleteSelectedClip(); break;
+        case selectAllCommand: selectAll(); break;
+        case undoCommand: undo(); break;
+        case redoCommand: redo(); break;
+        default: break;
+    }
+}
+
+//==============================================================================
+void CarvolinEditor::mouseWheelMove (const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel)
+{
+    if (isPianoRollOpen())
+        return;
+
+    const auto areaW = arrangementArea.getWidth();
+
+    if (event.mods.isCtrlDown() || event.mods.isCommandDown())
+    {
+        // Ctrl+wheel zooms, keeping the quarter under the pointer under the pointer.
+        if (wheel.deltaY == 0.0f)
+            return;
+
+        const auto localX = juce::jlimit (0, areaW, event.getPosition().x - arrangementArea.getX());
+        zoomTo (visibleBars + (wheel.deltaY > 0.0f ? -1 : 1), localX);
+        return;
+    }
+
+    // The wheel scrolls the timeline, either way it turns.
+    const auto delta = std::abs (wheel.deltaX) > std::abs (wheel.deltaY) ? wheel.deltaX : wheel.deltaY;
+    const auto maxOffset = juce::jmax (0, ArrangementGeometry::scrollTotal (areaW, getWidth(), visibleBars) - areaW);
+    setScrollOffset (juce::jlimit (0, maxOffset, scrollOffset - juce::roundToInt (delta * 256.0f)));
+}

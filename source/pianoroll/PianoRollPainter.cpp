@@ -1,0 +1,223 @@
+#include "pianoroll/PianoRollPainter.h"
+
+#include "model/IntRange.h"
+#include "pianoroll/NoteEditing.h"
+#include "ui/Palette.h"
+
+#include <cmath>
+#include <limits>
+
+namespace PianoRollPainter
+{
+    bool isBlackKey (int pitch) noexcept
+    {
+        switch (((pitch % 12) + 12) % 12)
+        {
+            case 1:
+            case 3:
+            case 6:
+            case 8:
+            case 10: return true;
+            default: return false;
+        }
+    }
+
+    void paintKeyboard (juce::Graphics& g, const Scene& scene)
+    {
+        const auto rowHeight = scene.geometry.rowHeight();
+        const auto top = static_cast<float> (scene.keyboardArea.getY());
+        const auto bottom = static_cast<float> (scene.keyboardArea.getY() + scene.keyboardArea.getHeight());
+
+        for (int row = 0; row < PianoRollGeometry::numRows; ++row)
+        {
+            const auto pitch = PianoRollGeometry::highestPitch - row;
+            const auto y = top + static_cast<float> (row) * rowHeight - scene.geometry.verticalScroll;
+
+            if (top > y + rowHeight || y > bottom)
+                continue;
+
+            const juce::Rectangle<float> key (static_cast<float> (scene.keyboardArea.getX()), y, static_cast<float> (scene.keyboardArea.getWidth()), rowHeight);
+            g.setColour (isBlackKey (pitch) ? juce::Colours::black : juce::Colours::white);
+            g.fillRect (key);
+            g.setColour (juce::Colour (0xff808080));
+            g.drawRect (key, 1.0f);
+
+            if (pitch % 12 == 0)
+            {
+                g.setColour (juce::Colours::black);
+                g.drawText ("C" + juce::String (pitch / 12 - 2),
+                            juce::Rectangle<int> (scene.keyboardArea.getX() + 5, IntRange::pixels (y) + 2, 30, IntRange::pixels (rowHeight) - 4),
+                            juce::Justification::centredLeft, true);
+            }
+        }
+    }
+
+    void paintGrid (juce::Graphics& g, const Scene& scene)
+    {
+        const auto& geometry = scene.geometry;
+        const auto& grid = geometry.gridArea;
+        const auto gridTop = static_cast<float> (grid.getY());
+        const auto gridBottom = static_cast<float> (grid.getBottom());
+        const auto gridLeft = static_cast<float> (grid.getX());
+        const auto gridRight = static_cast<float> (grid.getRight());
+
+        g.setColour (Palette::lanes);
+        g.fillRect (grid);
+
+        for (int i = 0; i <= PianoRollGeometry::numRows; ++i)
+        {
+            const auto y = gridTop + static_cast<float> (i) * geometry.rowHeight() - geometry.verticalScroll;
+            if (y < gridTop || y > gridBottom)
+                continue;
+
+            const auto isC = i < PianoRollGeometry::numRows && (PianoRollGeometry::highestPitch - i) % 12 == 0;
+            g.setColour (isC ? juce::Colour (0x4cffffff) : Palette::faintLine);
+            g.fillRect (grid.getX(), IntRange::pixels (y), grid.getWidth(), 1);
+        }
+
+        // Only the quarters across the grid are visited, and where a long clip
+        // puts several lines on one pixel column, one is drawn: the loops take
+        // at most a step per pixel.
+        const auto lengthQ = juce::int64 { geometry.scaleLengthQ() };
+        const auto bars = (lengthQ + 3) / 4;
+        const auto quarters = geometry.quartersAcross (gridLeft, gridRight);
+        const auto stepAtLeastAPixel = [&] (juce::int64 stride) {
+            const auto pixels = static_cast<double> (geometry.scaledWidth()) * static_cast<double> (stride) / static_cast<double> (lengthQ);
+            return pixels >= 1.0 ? stride : stride * static_cast<juce::int64> (std::ceil (1.0 / juce::jmax (1.0e-12, pixels)));
+        };
+        auto lastColumn = std::numeric_limits<int>::min();
+
+        const auto barStep = stepAtLeastAPixel (4) / 4;
+        for (auto j = quarters.getStart() / 4; j <= juce::jmin (bars, quarters.getEnd() / 4 + 1); j += barStep)
+        {
+            const auto x = geometry.quarterToX (4 * j);
+            if (x < gridLeft || x > gridRight || IntRange::pixels (x) == lastColumn)
+                continue;
+
+            lastColumn = IntRange::pixels (x);
+            g.setColour (juce::Colour (0x66ffffff));
+            g.fillRect (lastColumn, grid.getY(), 1, grid.getHeight());
+            g.setFont (10.0f);
+            g.setColour (juce::Colour (0x99ffffff));
+            g.drawText ("Misura " + juce::String (juce::int64 { scene.clipStartQ } / 4 + 1 + j), juce::Rectangle<int> (lastColumn + 2, grid.getY() - 15, 60, 12),
+                        juce::Justification::centredLeft, true);
+        }
+
+        g.setColour (juce::Colour (0x26ffffff));
+        lastColumn = std::numeric_limits<int>::min();
+        const auto beatStep = stepAtLeastAPixel (1);
+        for (auto q = quarters.getStart(); q < quarters.getEnd(); q += beatStep)
+        {
+            if (q % 4 == 0)
+                continue;
+
+            const auto x = geometry.quarterToX (q);
+            if (gridLeft <= x && x <= gridRight && IntRange::pixels (x) != lastColumn)
+            {
+                lastColumn = IntRange::pixels (x);
+                g.fillRect (lastColumn, grid.getY(), 1, grid.getHeight());
+            }
+        }
+    }
+
+    void paintNotes (juce::Graphics& g, const Scene& scene)
+    {
+        const auto& geometry = scene.geometry;
+        const auto& grid = geometry.gridArea;
+        const auto rowHeight = geometry.rowHeight();
+
+        for (const auto* note : scene.notes)
+        {
+            if (! PianoRollGeometry::isDrawablePitch (note->pitch))
+                continue;
+
+            const auto bounds = geometry.noteBounds (*note);
+            const auto rowTop = geometry.rowTop (note->pitch);
+
+            if (static_cast<float> (grid.getY()) > rowTop + rowHeight || rowTop > static_cast<float> (grid.getBottom())
+                || static_cast<float> (grid.getX()) > bounds.getRight() || bounds.getX() > static_cast<float> (grid.getRight()))
+                continue;
+
+            if (scene.selection.contains (const_cast<ClipNote*> (note)))
+                g.setColour (juce::Colour (scene.moving ? 0xcc800080u : 0xccffff00u));
+            else
+                g.setColour (Palette::note);
+
+            g.fillRoundedRectangle (bounds, 3.0f);
+            g.setColour (juce::Colour (0x80ffffff));
+            g.drawRoundedRectangle (bounds, 3.0f, 1.0f);
+        }
+
+        if (scene.drawingNote != nullptr && PianoRollGeometry::isDrawablePitch (scene.drawingNote->pitch))
+        {
+            const auto bounds = geometry.noteBounds (*scene.drawingNote);
+            g.setColour (juce::Colour (0x9900ff00));
+            g.fillRoundedRectangle (bounds, 3.0f);
+            g.setColour (juce::Colour (0xb2ffffff));
+            g.drawRoundedRectangle (bounds, 3.0f, 1.5f);
+        }
+
+        if (scene.rubberBand.has_value())
+        {
+            const auto band = scene.rubberBand->toFloat();
+            g.setColour (juce::Colour (0x33ffffff));
+            g.fillRect (band);
+            g.setColour (juce::Colour (0xccffffff));
+            g.drawRect (band, 1.0f);
+        }
+    }
+
+    void paintVelocityLane (juce::Graphics& g, const Scene& scene)
+    {
+        if (! scene.velocityLane.has_value())
+            return;
+
+        const auto lane = *scene.velocityLane;
+        const auto& geometry = scene.geometry;
+
+        g.setColour (Palette::darkBand);
+        g.fillRect (0, lane.getY(), lane.getRight(), lane.getHeight());
+        g.setColour (juce::Colour (0x40ffffff));
+        g.fillRect (0, lane.getY(), lane.getRight(), 1);
+        g.setColour (juce::Colour (0x99ffffff));
+        g.setFont (11.0f);
+        g.drawText ("Velocity", juce::Rectangle<int> (4, lane.getY() + 4, lane.getX() - 6, 14), juce::Justification::centredLeft, true);
+
+        juce::Graphics::ScopedSaveState saved (g);
+        g.reduceClipRegion (lane);
+
+        for (const auto* note : scene.notes)
+        {
+            const auto x = geometry.tickToX (note->startTick);
+            if (x + NoteEditing::barWidth < static_cast<float> (lane.getX()) || x > static_cast<float> (lane.getRight()))
+                continue;
+
+            g.setColour (scene.selection.contains (const_cast<ClipNote*> (note)) ? juce::Colour (0xccffff00) : Palette::clipOutline);
+            g.fillRect (NoteEditing::velocityBar (x, note->velocity, lane));
+        }
+
+        if (scene.velocityNote != nullptr)
+        {
+            const auto bar = NoteEditing::velocityBar (geometry.tickToX (scene.velocityNote->startTick), scene.velocityNote->velocity, lane);
+            g.setColour (Palette::text);
+            g.setFont (12.0f);
+            g.drawText (juce::String (scene.velocityNote->velocity), juce::Rectangle<int> (IntRange::pixels (bar.getX()) + 8, lane.getY() + 2, 40, 14),
+                        juce::Justification::centredLeft, false);
+        }
+    }
+
+    void paint (juce::Graphics& g, const Scene& scene)
+    {
+        g.fillAll (juce::Colour (0xff2a2a2a));
+        g.setColour (Palette::darkBand);
+        g.fillRect (0, 0, scene.width, headerHeight);
+
+        g.setColour (Palette::text);
+        g.drawText (scene.title, juce::Rectangle<int> (10, 10, 500, 30), juce::Justification::centredLeft, true);
+
+        paintKeyboard (g, scene);
+        paintGrid (g, scene);
+        paintNotes (g, scene);
+        paintVelocityLane (g, scene);
+    }
+} // namespace PianoRollPainter
