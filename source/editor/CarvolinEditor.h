@@ -218,7 +218,7 @@ private:
     void layOutAndRepaint();
     void finishDrawing();
     void commitMovedClip (ScoreComponent& clip, const juce::String& name);
-    void commitMovedClips();
+    bool commitMovedClips();
     void moveGrabbedClips (int lane, int start);
     void dragRubberBand (juce::Point<int> position);
     void endGestureWithoutChange();
@@ -274,6 +274,9 @@ private:
     // Gestures of the mouse tools.
     bool isMoving = false;
     ClipId grabbedClip = 0;
+    bool selectOnlyOnRelease = false;
+    bool draggedSincePress = false;
+    juce::Point<int> pressPosition;
     std::vector<std::pair<ClipId, ClipData>> grabbedClips; // where the selected clips were at the press
     std::optional<juce::Point<int>> bandStart;
     std::optional<juce::Rectangle<int>> rubberBand;

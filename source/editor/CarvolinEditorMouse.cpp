@@ -92,13 +92,17 @@ void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
                 }
                 else
                 {
-                    // The clip pressed becomes the one selected last.
+                    // The clip pressed becomes the one selected last; a click
+                    // that moves nothing leaves it selected alone.
                     selection.toggle (hit->clipId);
                     selection.add (hit->clipId);
+                    selectOnlyOnRelease = true;
                 }
 
                 isMoving = true;
                 externalDragStarted = false;
+                draggedSincePress = false;
+                pressPosition = position;
                 grabbedClip = hit->clipId;
                 grabbedClips.clear();
                 for (const auto id : selection.items())
@@ -184,6 +188,8 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
             auto* moving = findClip (grabbedClip);
             if (! isMoving || moving == nullptr)
                 return;
+
+            draggedSincePress = draggedSincePress || position.getDistanceFrom (pressPosition) > 2;
 
             if (! externalDragStarted && ! arrangementArea.contains (position))
             {
@@ -294,7 +300,13 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
             if (isMoving)
             {
                 isMoving = false;
+                const auto pressed = grabbedClip;
                 commitMovedClips();
+                if (std::exchange (selectOnlyOnRelease, false) && ! draggedSincePress)
+                {
+                    selection.selectOnly (pressed);
+                    repaint();
+                }
                 return;
             }
             break;
@@ -360,7 +372,7 @@ void CarvolinEditor::moveGrabbedClips (int lane, int start)
     }
 }
 
-void CarvolinEditor::commitMovedClips()
+bool CarvolinEditor::commitMovedClips()
 {
     // One gesture, one transaction: the places the components show go into
     // the model (nothing happens when they are where they were).
@@ -371,7 +383,7 @@ void CarvolinEditor::commitMovedClips()
 
     grabbedClips.clear();
     grabbedClip = 0;
-    model.perform (moved.size() == 1 ? "Move Clip" : "Move Clips", [&moved] (ArrangementModel::Edit& edit) {
+    return model.perform (moved.size() == 1 ? "Move Clip" : "Move Clips", [&moved] (ArrangementModel::Edit& edit) {
         for (auto& [id, data] : moved)
             edit.setClip (id, std::move (data));
     });
@@ -400,6 +412,7 @@ void CarvolinEditor::endGestureWithoutChange()
     isMoving = isResizing = isPanning = false;
     resizingClip = grabbedClip = 0;
     grabbedClips.clear();
+    selectOnlyOnRelease = false;
     bandStart.reset();
     rubberBand.reset();
     externalDragStarted = false;

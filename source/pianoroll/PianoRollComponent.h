@@ -207,6 +207,9 @@ private:
 
     // A move or resize of several notes: where they were at the press.
     ClipNote* grabbedNote = nullptr;
+    bool selectOnlyOnRelease = false;
+    bool draggedSincePress = false;
+    juce::Point<int> pressPosition;
     std::vector<std::pair<ClipNote*, ClipNote>> grabbedNotes;
 
     // A rubber band drawn from an empty press with the Select tool.

@@ -121,13 +121,17 @@ void PianoRollComponent::pressWithSelectTool (const juce::MouseEvent& event)
     }
     else
     {
-        // The note pressed becomes the last selected.
+        // The note pressed becomes the last selected; a click that moves
+        // nothing leaves it selected alone.
         selection.toggle (hit);
         selection.add (hit);
+        selectOnlyOnRelease = true;
     }
 
     beginEdit();
     isMoving = true;
+    draggedSincePress = false;
+    pressPosition = position;
     grabbedNote = hit;
     grabbedNotes.clear();
     for (auto* selected : selection.items())
@@ -161,7 +165,10 @@ void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
     if (currentTool == NoteTool::Resize && isResizing && resizingNote != nullptr)
         resizeSelectedNotes (position);
     else if (currentTool == NoteTool::Select && isMoving && grabbedNote != nullptr)
+    {
+        draggedSincePress = draggedSincePress || position.getDistanceFrom (pressPosition) > 2;
         dragSelectedNotes (position);
+    }
 
     if (isDrawing && drawingNote != nullptr)
     {
@@ -249,6 +256,9 @@ void PianoRollComponent::mouseUp (const juce::MouseEvent&)
     }
     else if (isMoving)
     {
+        if (std::exchange (selectOnlyOnRelease, false) && ! draggedSincePress)
+            selection.selectOnly (grabbedNote);
+
         isMoving = false;
         grabbedNote = nullptr;
         grabbedNotes.clear();

@@ -12,4 +12,6 @@ struct PianoRollTestAccess
     static auto& horizontalZoomSlider (PianoRollComponent& p) { return p.horizontalZoomSlider; }
     static auto& verticalScrollBar (PianoRollComponent& p) { return p.verticalScrollBar; }
     static auto& horizontalScrollBar (PianoRollComponent& p) { return p.horizontalScrollBar; }
+    static auto& velocityButton (PianoRollComponent& p) { return p.velocityButton; }
+    static auto& undoButton (PianoRollComponent& p) { return p.undoButton; }
 };
