@@ -19,6 +19,11 @@ namespace PianoRollPainter
     /** What a paint needs to know of the piano roll. */
     struct Scene
     {
+        Scene (const PianoRollGeometry& g, const juce::OwnedArray<ClipNote>& n, const Selection<ClipNote*>& s)
+            : geometry (g), notes (n), selection (s)
+        {
+        }
+
         const PianoRollGeometry& geometry;
         const juce::OwnedArray<ClipNote>& notes;
         const Selection<ClipNote*>& selection;
