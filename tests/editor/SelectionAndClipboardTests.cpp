@@ -168,6 +168,11 @@ TEST (ArrangementSelection, ArrowKeysMoveTheSelectionAndDeleteRemovesIt)
     e.keyPressed (key (juce::KeyPress::leftKey));
     EXPECT_EQ (places (e)[1], (Place { 3, 8, 4 }));
 
+    // Each key press is one step.
+    e.keyPressed (ctrl ('z'));
+    EXPECT_EQ (places (e)[1], (Place { 3, 9, 4 }));
+    e.keyPressed (ctrl ('y'));
+
     // Delete removes both, in one step.
     EXPECT_TRUE (e.keyPressed (key (juce::KeyPress::deleteKey)));
     EXPECT_EQ (places (e), (std::vector<Place> { { 1, 0, 4 }, { 1, 40, 4 } }));
@@ -260,6 +265,13 @@ TEST (ArrangementClipboard, DuplicateCutAndAClipboardThatOutlivesTheEditor)
     editor->keyPressed (ctrl ('v'));
     EXPECT_EQ (places (*editor)[3], (Place { 3, 40, 4 }));
     EXPECT_EQ (places (*editor)[4], (Place { 4, 42, 4 }));
+
+    // Paste, cut and duplicate were one step each.
+    for (const auto expected : { 3u, 5u, 3u })
+    {
+        editor->keyPressed (ctrl ('z'));
+        EXPECT_EQ (places (*editor).size(), expected);
+    }
 }
 
 TEST (ArrangementClipboard, TheRightClickMenuDoesWhatTheKeysDo)

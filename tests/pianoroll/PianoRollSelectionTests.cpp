@@ -146,6 +146,15 @@ TEST (PianoRollSelection, KeysMoveAndDeleteTheSelectedNotes)
     EXPECT_TRUE (r.roll.keyPressed (key (juce::KeyPress::backspaceKey)));
     EXPECT_EQ (r.roll.getNotes(), (std::vector<ClipNote> { chord[1], chord[3] }));
 
+    // Each key press was one step.
+    r.roll.keyPressed (ctrl ('z'));
+    EXPECT_EQ (r.roll.getNotes().size(), 4u);
+    while (r.roll.canUndo())
+        r.roll.keyPressed (ctrl ('z'));
+    EXPECT_EQ (r.roll.getNotes(), chord);
+    r.roll.keyPressed (ctrl ('a'));
+    r.roll.keyPressed (key (juce::KeyPress::deleteKey));
+
     // Keys 1 to 4 choose Draw, Select, Resize, Erase.
     for (const auto& [k, tool] : { std::pair { '1', NoteTool::Draw }, { '2', NoteTool::Select }, { '3', NoteTool::Resize }, { '4', NoteTool::Erase } })
     {
