@@ -2,12 +2,16 @@
 #   unit     every test of the test program but the corpus checks
 #   threads  tests that run the processor from more than one thread (also unit)
 #   corpus   checks against the real MIDI files in ../shared/midi-corpus
+#   slow     checks that take long in a debug build (the timeline played
+#            a sample at a time)
 # and fails a test that printed one of JUCE's assertions or leak reports (the
 # test program turns an assertion into a failure itself; a leak is only
 # reported when the program ends).
 foreach(test IN LISTS CarvolinTests_TESTS)
     if(test MATCHES "^MidiCorpus\\.")
         set(labels corpus)
+    elseif(test MATCHES "^SampleBySample/")
+        set(labels slow)
     elseif(test MATCHES "Threads")
         set(labels unit threads)
     else()

@@ -51,6 +51,26 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     undoButton.onClick = [this] { undo(); };
     redoButton.onClick = [this] { redo(); };
 
+    // "MIDI Out" below them: playback through the plug-in's MIDI output, a
+    // change of the arrangement like any other. The standalone app, which has
+    // no host transport, gets a "Play" button of its own beside it.
+    addAndMakeVisible (midiOutButton);
+    midiOutButton.setClickingTogglesState (true);
+    midiOutButton.setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
+    midiOutButton.onClick = [this] {
+        const auto on = midiOutButton.getToggleState();
+        model.perform (on ? "MIDI Out On" : "MIDI Out Off", [on] (ArrangementModel::Edit& edit) { edit.setMidiOut (on); });
+    };
+
+    addChildComponent (playButton);
+    playButton.setVisible (owner.wrapperType == juce::AudioProcessor::wrapperType_Standalone);
+    playButton.setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
+    playButton.onClick = [this] {
+        auto& playback = processorRef.getPlayback();
+        playback.setStandalonePlaying (! playback.isStandalonePlaying());
+        timerCallback();
+    };
+
     addTrackButton.onClick = [this] { addTrack(); };
     removeTrackButton.onClick = [this] { removeLastTrack(); };
     selectToolButton.onClick = [this] { setTool (EditTool::Select); };
@@ -81,7 +101,7 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     }
     selectToolButton.setToggleState (true, juce::dontSendNotification);
 
-    for (auto* button : { &addTrackButton, &removeTrackButton, &zoomInButton, &zoomOutButton, &undoButton, &redoButton })
+    for (auto* button : { &addTrackButton, &removeTrackButton, &zoomInButton, &zoomOutButton, &undoButton, &redoButton, &midiOutButton, &playButton })
         styleButton (*button, Palette::control);
     styleButton (deleteButton, Palette::destructive);
     styleButton (saveMidiButton, Palette::fileCommand);
@@ -118,6 +138,9 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     // same tracks, instruments and clips.
     model.addListener (this);
     syncFromModel();
+
+    // The playhead's line moves about 30 times a second.
+    startTimerHz (30);
 }
 
 CarvolinEditor::~CarvolinEditor()
@@ -126,6 +149,7 @@ CarvolinEditor::~CarvolinEditor()
     if (isPianoRollOpen())
         pianoRoll->commitNotesToClip();
 
+    stopTimer();
     model.removeListener (this);
     writeStateToProcessor();
     timelineScrollBar.removeListener (this);
@@ -230,6 +254,7 @@ void CarvolinEditor::syncFromModel()
     }
 
     updateUndoButtons();
+    midiOutButton.setToggleState (snapshot->midiOut, juce::dontSendNotification);
     layOutAndRepaint();
 }
 
@@ -305,6 +330,8 @@ void CarvolinEditor::resized()
 
     undoButton.setBounds (10, 55, 90, 30);
     redoButton.setBounds (110, 55, 90, 30);
+    midiOutButton.setBounds (10, 90, 90, 30);
+    playButton.setBounds (110, 90, 90, 30);
 
     zoomOutButton.setBounds (width - 350, 10, 30, 30);
     zoomInButton.setBounds (width - 310, 10, 30, 30);
@@ -370,6 +397,52 @@ void CarvolinEditor::paint (juce::Graphics& g)
     scene.hoverRect = hoverRect;
 
     ArrangementPainter::paint (g, scene);
+}
+
+std::optional<int> CarvolinEditor::playheadX() const
+{
+    const auto& playback = processorRef.getPlayback();
+    if (! playback.isRolling())
+        return std::nullopt;
+
+    // The timeline's mapping, with the fraction of a quarter the position has.
+    const auto ppq = playback.getPlayheadPpq();
+    const auto areaW = arrangementArea.getWidth();
+    const auto x = ppq * areaW / (Arrangement::quartersPerBar * visibleBars) - scrollOffset;
+    if (! (x >= 0.0 && x < areaW))
+        return std::nullopt;
+
+    return arrangementArea.getX() + static_cast<int> (x);
+}
+
+void CarvolinEditor::timerCallback()
+{
+    auto& playback = processorRef.getPlayback();
+    playButton.setToggleState (playback.isStandalonePlaying(), juce::dontSendNotification);
+    playButton.setButtonText (playback.isStandalonePlaying() ? "Stop" : "Play");
+
+    // Only where the line was and where it is now is painted again.
+    const auto x = playheadX();
+    if (x != paintedPlayheadX)
+    {
+        for (const auto& at : { paintedPlayheadX, x })
+            if (at.has_value())
+                repaint (*at - 1, arrangementArea.getY(), 3, arrangementArea.getHeight());
+        paintedPlayheadX = x;
+    }
+
+    if (pianoRoll != nullptr && pianoRoll->isVisible())
+        pianoRoll->setPlayheadPosition (playback.isRolling() ? std::optional<double> (playback.getPlayheadPpq()) : std::nullopt);
+}
+
+void CarvolinEditor::paintOverChildren (juce::Graphics& g)
+{
+    // Over the clips too, but not over an open piano roll.
+    if (paintedPlayheadX.has_value() && ! isPianoRollOpen())
+    {
+        g.setColour (juce::Colour (0xffffffff));
+        g.fillRect (*paintedPlayheadX, arrangementArea.getY(), 1, arrangementArea.getHeight());
+    }
 }
 
 void CarvolinEditor::layOutAndRepaint()
@@ -491,6 +564,11 @@ void CarvolinEditor::openPianoRoll (ScoreComponent* clip)
     pianoRollClip = id;
     pianoRoll->onCommit = [this, id] (std::vector<ClipNote> notes) {
         model.perform ("Edit Notes", [id, &notes] (ArrangementModel::Edit& edit) { edit.setNotes (id, std::move (notes)); });
+    };
+
+    // A note pressed in the roll sounds on its clip's channel while "MIDI Out" is on.
+    pianoRoll->onAudition = [this, channel = juce::jlimit (1, 16, clip->track)] (int key, int velocity, bool on) {
+        processorRef.getPlayback().audition (channel, key, velocity, on);
     };
     addAndMakeVisible (*pianoRoll);
     pianoRoll->setBounds (getLocalBounds());

@@ -36,7 +36,8 @@ class CarvolinEditor final : public juce::AudioProcessorEditor,
                              public juce::ScrollBar::Listener,
                              public juce::FileDragAndDropTarget,
                              public juce::DragAndDropContainer,
-                             private ArrangementModel::Listener
+                             private ArrangementModel::Listener,
+                             private juce::Timer
 {
 public:
     explicit CarvolinEditor (CarvolinProcessor& owner);
@@ -44,6 +45,7 @@ public:
 
     //==============================================================================
     void paint (juce::Graphics& g) override;
+    void paintOverChildren (juce::Graphics& g) override;
     void resized() override;
     void scrollBarMoved (juce::ScrollBar* scrollBar, double newRangeStart) override;
 
@@ -227,6 +229,8 @@ private:
     ScoreComponent* findClip (ClipId id) const noexcept;
     void arrangementChanged() override;
     void updateUndoButtons();
+    void timerCallback() override;
+    std::optional<int> playheadX() const;
     void chooseInstrument (int trackIndex, int itemId);
     void writeMidiFileAndReport (const juce::File& target);
 
@@ -256,6 +260,8 @@ private:
     juce::TextButton loadMidiButton { "Load MIDI" };
     juce::TextButton undoButton { "Undo" };
     juce::TextButton redoButton { "Redo" };
+    juce::TextButton midiOutButton { "MIDI Out" };
+    juce::TextButton playButton { "Play" };
     juce::Label quantizeLabel;
     juce::ComboBox quantizeBox;
     juce::ScrollBar timelineScrollBar { false };
@@ -281,6 +287,9 @@ private:
     std::optional<juce::Point<int>> bandStart;
     std::optional<juce::Rectangle<int>> rubberBand;
     std::vector<ClipId> selectedBeforeBand;
+
+    // The line that marks where playback is, where it was painted last.
+    std::optional<int> paintedPlayheadX;
 
     // Where the user last clicked in the lanes: pasted clips go there.
     int lastClickedLane = 0;

@@ -85,6 +85,16 @@ bool ArrangementModel::Edit::setInstrument (int trackIndex, int itemId)
     return true;
 }
 
+bool ArrangementModel::Edit::setMidiOut (bool shouldPlay)
+{
+    if (working.midiOut == shouldPlay)
+        return false;
+
+    working.midiOut = shouldPlay;
+    changed = true;
+    return true;
+}
+
 //==============================================================================
 ArrangementModel::ArrangementModel()
     : current (std::make_shared<const ArrangementSnapshot>())
@@ -158,13 +168,13 @@ void ArrangementModel::restore (ArrangementSnapshot snapshot)
     {
         const juce::ScopedLock lock (transactionLock);
         history.clear();
-        setCurrent (std::make_shared<const ArrangementSnapshot> (std::move (snapshot)));
+        setCurrent (std::make_shared<const ArrangementSnapshot> (std::move (snapshot)), true);
     }
 
     notifyListeners();
 }
 
-void ArrangementModel::setCurrent (SnapshotPtr next)
+void ArrangementModel::setCurrent (SnapshotPtr next, bool replacedByHost)
 {
     {
         const juce::ScopedLock lock (snapshotLock);
@@ -173,6 +183,10 @@ void ArrangementModel::setCurrent (SnapshotPtr next)
     }
 
     // The snapshot replaced is released here, outside the lock.
+    next.reset();
+
+    if (onNewSnapshot != nullptr)
+        onNewSnapshot (getSnapshot(), replacedByHost);
 }
 
 void ArrangementModel::notifyListeners()

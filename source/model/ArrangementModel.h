@@ -57,6 +57,9 @@ public:
         /** Sets the instrument (1 to 24) of a track, by index. */
         bool setInstrument (int trackIndex, int itemId);
 
+        /** Turns playback through MIDI out on or off. */
+        bool setMidiOut (bool shouldPlay);
+
         bool hasChanged() const noexcept { return changed; }
 
     private:
@@ -109,8 +112,14 @@ public:
     void addListener (Listener* listener);
     void removeListener (Listener* listener);
 
+    /** Called with every new snapshot, on the thread that made it and before
+        the listeners hear of it: true for one the host replaced the
+        arrangement with (restore).
+    */
+    std::function<void (SnapshotPtr snapshot, bool replacedByHost)> onNewSnapshot;
+
 private:
-    void setCurrent (SnapshotPtr next);
+    void setCurrent (SnapshotPtr next, bool replacedByHost = false);
     void notifyListeners();
     void handleAsyncUpdate() override;
 

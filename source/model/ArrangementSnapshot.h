@@ -40,6 +40,11 @@ struct ArrangementSnapshot
     /** The clips, in the order they are hit-tested, saved and exported. */
     std::vector<ClipPtr> clips;
 
+    /** "MIDI Out": the arrangement plays through the plug-in's MIDI output
+        while the host's transport rolls.
+    */
+    bool midiOut = false;
+
     /** The clip of an id, or null. */
     const Clip* findClip (ClipId id) const noexcept;
 

@@ -23,6 +23,7 @@ namespace StateDocument
         const juce::Identifier trackTag ("Track");
         const juce::Identifier numberId ("number");
         const juce::Identifier instrumentId ("instrument");
+        const juce::Identifier midiOutId ("midiOut");
 
         std::unique_ptr<juce::XmlElement> createDocument (const juce::String& midiFolderPath, const ArrangementSnapshot* tracks,
                                                           const std::vector<const ClipData*>& clips)
@@ -35,6 +36,9 @@ namespace StateDocument
             // instrument) is not written, so its document is as it always was.
             if (tracks != nullptr && tracks->numTracks != Arrangement::initialTracks)
                 root->setAttribute (tracksId, tracks->numTracks);
+
+            if (tracks != nullptr && tracks->midiOut)
+                root->setAttribute (midiOutId, 1);
 
             appendClips (*root, clips);
 
@@ -81,6 +85,7 @@ namespace StateDocument
                 numTracks = juce::jmax (numTracks, juce::jmin (Arrangement::maxTracks, readInt (*clipElement, trackId, 0)));
 
         arrangement.numTracks = juce::jlimit (Arrangement::minTracks, Arrangement::maxTracks, numTracks);
+        arrangement.midiOut = readInt (*document, midiOutId, 0) != 0;
 
         for (auto* trackElement : document->getChildIterator())
         {

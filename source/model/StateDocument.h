@@ -12,15 +12,16 @@
 /** The XML document that keeps the arrangement's clips and notes, and the MIDI
     folder, between editor lifetimes:
 
-    <CarvolinState midiFolderPath="..." tracks="6">
+    <CarvolinState midiFolderPath="..." tracks="6" midiOut="1">
       <Track number="2" instrument="7"/>
       <Clip track="1" startQ="0" lengthQ="4">
         <Note pitch="60" startTick="0" lengthTicks="960" velocity="100"/>
       </Clip>
     </CarvolinState>
 
-    "tracks" is written only when the count is not 4, a "Track" element only
-    for a track whose instrument is not the first: the default arrangement's
+    "tracks" is written only when the count is not 4, "midiOut" only when
+    playback through MIDI out is on, a "Track" element only for a track
+    whose instrument is not the first: the default arrangement's
     document is the same as before tracks were kept, and readers that know
     only clips skip what they do not know.
 */

@@ -105,6 +105,7 @@ PianoRollComponent::PianoRollComponent (const ClipData& clipToEdit, EditingSessi
 
 PianoRollComponent::~PianoRollComponent()
 {
+    stopAudition();
     verticalScrollBar.removeListener (this);
     horizontalScrollBar.removeListener (this);
 }
@@ -360,6 +361,54 @@ void PianoRollComponent::mouseWheelMove (const juce::MouseEvent& event, const ju
 }
 
 //==============================================================================
+//==============================================================================
+void PianoRollComponent::setPlayheadPosition (std::optional<double> ppq)
+{
+    std::optional<int> x;
+    if (ppq.has_value() && *ppq >= clipStartQ && *ppq < juce::int64 { clipStartQ } + clipLengthQ)
+    {
+        const auto at = geometry.tickToX (static_cast<juce::int64> ((*ppq - clipStartQ) * Arrangement::ticksPerQuarter));
+        const auto& grid = geometry.gridArea;
+        if (at >= static_cast<float> (grid.getX()) && at < static_cast<float> (grid.getRight()))
+            x = static_cast<int> (at);
+    }
+
+    if (x == playheadX)
+        return;
+
+    // Only where the line was and where it is now is painted again.
+    for (const auto& was : { playheadX, x })
+        if (was.has_value())
+            repaint (*was - 1, geometry.gridArea.getY(), 3, geometry.gridArea.getHeight());
+    playheadX = x;
+}
+
+void PianoRollComponent::paintOverChildren (juce::Graphics& g)
+{
+    if (playheadX.has_value())
+    {
+        g.setColour (juce::Colours::white);
+        g.fillRect (*playheadX, geometry.gridArea.getY(), 1, geometry.gridArea.getHeight());
+    }
+}
+
+void PianoRollComponent::startAudition (const ClipNote& note)
+{
+    stopAudition();
+    if (onAudition == nullptr || ! PianoRollGeometry::isDrawablePitch (note.pitch))
+        return;
+
+    auditioned = std::pair { note.pitch, note.velocity };
+    onAudition (note.pitch, note.velocity, true);
+}
+
+void PianoRollComponent::stopAudition()
+{
+    if (auditioned.has_value() && onAudition != nullptr)
+        onAudition (auditioned->first, 0, false);
+    auditioned.reset();
+}
+
 //==============================================================================
 juce::String PianoRollComponent::getTitle() const
 {

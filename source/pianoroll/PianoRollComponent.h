@@ -49,6 +49,7 @@ public:
     void mouseWheelMove (const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel) override;
     bool keyPressed (const juce::KeyPress& key) override;
     void paint (juce::Graphics& g) override;
+    void paintOverChildren (juce::Graphics& g) override;
     void resized() override;
     void scrollBarMoved (juce::ScrollBar* scrollBar, double newRangeStart) override;
 
@@ -115,6 +116,16 @@ public:
         moves when one of them would leave the keys or the clip's start.
     */
     bool moveSelection (int tickOffset, int pitchOffset);
+
+    /** Sounds a note pressed in the roll (drawn, or pressed with Select) until
+        the mouse is released: on is false for the release.
+    */
+    std::function<void (int key, int velocity, bool on)> onAudition;
+
+    /** Where playback is on the timeline (quarters), or nothing when it does
+        not roll: a line marks it over the grid when it is inside the clip.
+    */
+    void setPlayheadPosition (std::optional<double> ppq);
 
     /** Shows or hides the velocity lane under the grid ("Velocity"). */
     void setVelocityLaneShown (bool shouldShow);
@@ -223,6 +234,13 @@ private:
     ClipNote* velocityNote = nullptr;
     int velocityAtPress = 0;
     std::vector<std::pair<ClipNote*, int>> velocitiesAtPress;
+
+    // The line that marks where playback is, where it was painted last, and
+    // the note sounding while the mouse is down.
+    std::optional<int> playheadX;
+    std::optional<std::pair<int, int>> auditioned;
+    void startAudition (const ClipNote& note);
+    void stopAudition();
 
     // Where the user last clicked on the grid: pasted notes go there.
     int lastClickedTick = 0;

@@ -54,6 +54,7 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
             beginEdit();
             isDrawing = true;
             drawingNote = std::make_unique<ClipNote> (ClipNote { pitch, lastClickedTick, gridTicks(), session.noteVelocity });
+            startAudition (*drawingNote);
             repaint();
             break;
         }
@@ -128,6 +129,7 @@ void PianoRollComponent::pressWithSelectTool (const juce::MouseEvent& event)
         selectOnlyOnRelease = true;
     }
 
+    startAudition (*hit);
     beginEdit();
     isMoving = true;
     draggedSincePress = false;
@@ -234,6 +236,8 @@ void PianoRollComponent::dragVelocity (juce::Point<int> position)
 
 void PianoRollComponent::mouseUp (const juce::MouseEvent&)
 {
+    stopAudition();
+
     if (velocityNote != nullptr)
     {
         // New notes take the velocity set last.

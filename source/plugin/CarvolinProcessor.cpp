@@ -9,12 +9,17 @@ CarvolinProcessor::CarvolinProcessor()
 {
     // Nothing to store until the host hands a state over or the user changes something.
     baseline.snapshot = model.getSnapshot();
+
+    model.onNewSnapshot = [this] (SnapshotPtr snapshot, bool replacedByHost) { playback.snapshotChanged (std::move (snapshot), replacedByHost); };
 }
 
 CarvolinProcessor::~CarvolinProcessor() = default;
 
 //==============================================================================
-void CarvolinProcessor::prepareToPlay (double, int) {}
+void CarvolinProcessor::prepareToPlay (double sampleRate, int)
+{
+    playback.prepare (sampleRate);
+}
 void CarvolinProcessor::releaseResources() {}
 
 bool CarvolinProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
@@ -27,7 +32,13 @@ void CarvolinProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::Mi
 {
     juce::ScopedNoDenormals noDenormals;
     buffer.clear();
-    midiMessages.clear();
+    playback.process (getPlayHead(), buffer.getNumSamples(), midiMessages);
+}
+
+void CarvolinProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
+{
+    buffer.clear();
+    playback.processBypassed (midiMessages);
 }
 
 //==============================================================================

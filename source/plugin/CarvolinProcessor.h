@@ -2,6 +2,7 @@
 
 #include "model/ArrangementModel.h"
 #include "model/EditingSession.h"
+#include "playback/Playback.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -9,10 +10,11 @@
 
 //==============================================================================
 /**
-    The plug-in's audio processor. It makes no sound and passes no MIDI on. It
-    owns the arrangement (the model, with its undo history), so that the
-    arrangement outlives the editor, and turns it into the host's state blob
-    and back.
+    The plug-in's audio processor. It makes no sound; with "MIDI Out" on it
+    plays the arrangement through its MIDI output in time with the host, and
+    otherwise passes no MIDI on. It owns the arrangement (the model, with its
+    undo history), so that the arrangement outlives the editor, and turns it
+    into the host's state blob and back.
 
     Hosts may ask for the state from any thread: the blob is made from one
     immutable snapshot, under a lock the audio callback never takes.
@@ -28,7 +30,9 @@ public:
     void releaseResources() override;
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
+    void processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
     using juce::AudioProcessor::processBlock;
+    using juce::AudioProcessor::processBlockBypassed;
 
     //==============================================================================
     juce::AudioProcessorEditor* createEditor() override;
@@ -61,6 +65,11 @@ public:
     */
     EditingSession& getEditingSession() noexcept { return editingSession; }
 
+    /** Playback through MIDI out: the audio thread's side, the standalone
+        app's transport, the playhead's position, the notes the piano roll sounds.
+    */
+    Playback& getPlayback() noexcept { return playback; }
+
     /** The state document the host gets now: the one the host handed over, as
         long as nothing changed since; else the document of the arrangement as
         it stands. Null while there is nothing to store (a fresh processor, or
@@ -84,6 +93,7 @@ private:
 
     ArrangementModel model;
     EditingSession editingSession;
+    Playback playback;
 
     mutable juce::CriticalSection stateLock;
     juce::String midiFolderPath;

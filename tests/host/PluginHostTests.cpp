@@ -211,6 +211,101 @@ TEST_P (PluginHost, EditorOpensAndClosesRepeatedly)
     SUCCEED();
 }
 
+namespace
+{
+    /** A host's transport that rolls from quarter 0 at 120 BPM. */
+    struct RollingPlayHead final : public juce::AudioPlayHead
+    {
+        juce::Optional<PositionInfo> getPosition() const override
+        {
+            PositionInfo info;
+            info.setPpqPosition (ppq);
+            info.setBpm (120.0);
+            info.setIsPlaying (playing);
+            info.setTimeInSamples (samples);
+            info.setTimeInSeconds ((double) samples / 48000.0);
+            info.setTimeSignature (TimeSignature { 4, 4 });
+            return info;
+        }
+
+        double ppq = 0.0;
+        juce::int64 samples = 0;
+        bool playing = false;
+    };
+} // namespace
+
+TEST_P (PluginHost, PlaysTheArrangementThroughMidiOut)
+{
+    // Two notes on channel 2 and one on channel 1, and playback on.
+    const auto blob = stateBlob (R"(<CarvolinState midiOut="1"><Clip track="2" startQ="1" lengthQ="4">)"
+                                 R"(<Note pitch="60" startTick="0" lengthTicks="960" velocity="100"/>)"
+                                 R"(<Note pitch="64" startTick="480" lengthTicks="480" velocity="90"/></Clip>)"
+                                 R"(<Clip track="1" startQ="0" lengthQ="4"><Note pitch="48" startTick="240" lengthTicks="240" velocity="127"/></Clip></CarvolinState>)");
+
+    HostedPlugin host (GetParam());
+    ASSERT_NE (host.instance, nullptr) << host.error;
+    auto& plugin = *host.instance;
+    const auto wrapped = wrapState (GetParam(), plugin, blob);
+    plugin.setStateInformation (wrapped.getData(), (int) wrapped.getSize());
+
+    RollingPlayHead head;
+    plugin.setPlayHead (&head);
+    plugin.setPlayConfigDetails (0, 2, 48000.0, 512);
+    plugin.prepareToPlay (48000.0, 512);
+
+    // Stopped blocks while the plug-in prepares what it plays.
+    juce::AudioBuffer<float> buffer (2, 512);
+    for (int i = 0; i < 20; ++i)
+    {
+        juce::MidiBuffer midi;
+        plugin.processBlock (buffer, midi);
+        juce::Thread::sleep (5);
+    }
+
+    struct Sent
+    {
+        juce::int64 sample;
+        int channel, key, velocity;
+    };
+    std::vector<Sent> sent;
+
+    head.playing = true;
+    for (int block = 0; block < 300; ++block) // 3.2 seconds: past quarter 3
+    {
+        juce::MidiBuffer midi;
+        plugin.processBlock (buffer, midi);
+        for (const auto metadata : midi)
+        {
+            const auto m = metadata.getMessage();
+            if (m.isNoteOnOrOff())
+                sent.push_back ({ head.samples + metadata.samplePosition, m.getChannel(), m.getNoteNumber(), m.isNoteOn() ? m.getVelocity() : 0 });
+        }
+        head.samples += 512;
+        head.ppq = (double) head.samples / 24000.0; // 24,000 samples to the quarter at 120 BPM and 48 kHz
+    }
+
+    plugin.setPlayHead (nullptr);
+    plugin.releaseResources();
+
+    // A quarter is 24,000 samples: each event within a sample of its place.
+    const std::vector<Sent> expected {
+        { 6000, 1, 48, 127 },
+        { 12000, 1, 48, 0 },
+        { 24000, 2, 60, 100 },
+        { 36000, 2, 64, 90 },
+        { 48000, 2, 60, 0 },
+        { 48000, 2, 64, 0 },
+    };
+    ASSERT_EQ (sent.size(), expected.size());
+    for (const auto& e : expected)
+    {
+        EXPECT_TRUE (std::any_of (sent.begin(), sent.end(), [&e] (const Sent& s) {
+            return s.channel == e.channel && s.key == e.key && s.velocity == e.velocity && std::abs (s.sample - e.sample) <= 1;
+        })) << "channel "
+            << e.channel << " key " << e.key << " velocity " << e.velocity << " at " << e.sample;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P (Formats, PluginHost, ::testing::Values (Format::vst3, Format::lv2), formatName);
 
 namespace

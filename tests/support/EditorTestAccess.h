@@ -40,6 +40,9 @@ struct CarvolinEditorTestAccess
     static auto& saveMidiButton (CarvolinEditor& e) { return e.saveMidiButton; }
     static auto& loadMidiButton (CarvolinEditor& e) { return e.loadMidiButton; }
     static auto& undoButton (CarvolinEditor& e) { return e.undoButton; }
+    static auto& midiOutButton (CarvolinEditor& e) { return e.midiOutButton; }
+    static auto& playButton (CarvolinEditor& e) { return e.playButton; }
+    static void timerCallback (CarvolinEditor& e) { e.timerCallback(); }
     static auto& redoButton (CarvolinEditor& e) { return e.redoButton; }
     static void setSelectedClip (CarvolinEditor& e, ScoreComponent* clip)
     {

@@ -1,0 +1,44 @@
+#include "support/AllocationCounter.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace
+{
+    thread_local bool counting = false;
+    thread_local size_t allocations = 0;
+
+    void* allocate (std::size_t size)
+    {
+        if (counting)
+            ++allocations;
+
+        if (auto* p = std::malloc (size > 0 ? size : 1))
+            return p;
+
+        throw std::bad_alloc();
+    }
+} // namespace
+
+AllocationCounter::AllocationCounter() noexcept
+    : start (allocations), wasCounting (counting)
+{
+    counting = true;
+}
+
+AllocationCounter::~AllocationCounter() noexcept
+{
+    counting = wasCounting;
+}
+
+size_t AllocationCounter::count() const noexcept
+{
+    return allocations - start;
+}
+
+void* operator new (std::size_t size) { return allocate (size); }
+void* operator new[] (std::size_t size) { return allocate (size); }
+void operator delete (void* p) noexcept { std::free (p); }
+void operator delete[] (void* p) noexcept { std::free (p); }
+void operator delete (void* p, std::size_t) noexcept { std::free (p); }
+void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }

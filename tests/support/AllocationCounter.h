@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+
+/** Counts the heap allocations (operator new) the current thread makes while
+    a counter exists. The test program replaces operator new to do so.
+*/
+class AllocationCounter
+{
+public:
+    AllocationCounter() noexcept;
+    ~AllocationCounter() noexcept;
+
+    /** Allocations since this counter was made. */
+    size_t count() const noexcept;
+
+    AllocationCounter (const AllocationCounter&) = delete;
+    AllocationCounter& operator= (const AllocationCounter&) = delete;
+
+private:
+    size_t start;
+    bool wasCounting;
+};
