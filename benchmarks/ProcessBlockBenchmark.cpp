@@ -1,4 +1,5 @@
 #include "plugin/CarvolinProcessor.h"
+#include "support/AllocationCounter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -48,4 +49,73 @@ namespace
         }
     }
     BENCHMARK (processBlock);
+} // namespace
+
+namespace
+{
+    /** A host transport rolling at 120 BPM, wrapping round at the timeline's end. */
+    struct RollingPlayHead final : public juce::AudioPlayHead
+    {
+        juce::Optional<PositionInfo> getPosition() const override
+        {
+            PositionInfo info;
+            info.setPpqPosition (ppq);
+            info.setBpm (120.0);
+            info.setIsPlaying (true);
+            return info;
+        }
+
+        double ppq = 0.0;
+    };
+
+    // Playing the largest arrangement (16 tracks x 33 clips x 200 notes)
+    // through MIDI out: about 35 events a block.
+    void processBlockPlaying (benchmark::State& state)
+    {
+        CarvolinProcessor processor;
+        auto& model = processor.getModel();
+        ArrangementSnapshot arrangement;
+        arrangement.numTracks = 16;
+        arrangement.midiOut = true;
+        for (int track = 1; track <= 16; ++track)
+            for (int start = 0; start < 132; start += 4)
+            {
+                ClipData clip { track, start, 4, {} };
+                for (int n = 0; n < 200; ++n)
+                    clip.notes.push_back ({ 40 + n % 48, n * 19, 120, 100 });
+                arrangement.clips.push_back (std::make_shared<const Clip> (Clip { model.nextClipId(), std::move (clip) }));
+            }
+        model.restore (std::move (arrangement));
+        processor.getPlayback().waitForPlan (10000);
+
+        RollingPlayHead head;
+        processor.setPlayHead (&head);
+        processor.prepareToPlay (48000.0, blockSize);
+        juce::AudioBuffer<float> buffer (2, blockSize);
+        juce::MidiBuffer midi;
+        midi.ensureSize (1 << 16);
+
+        size_t allocations = 0, events = 0, blocks = 0;
+        for (auto _ : state)
+        {
+            fillMidi (midi);
+            {
+                const AllocationCounter counter;
+                processor.processBlock (buffer, midi);
+                allocations += counter.count();
+            }
+            events += (size_t) midi.getNumEvents() - eventsPerBlock;
+            ++blocks;
+            midi.clear();
+
+            head.ppq += blockSize / 24000.0;
+            if (head.ppq >= 132.0)
+                head.ppq = 0.0;
+        }
+
+        processor.setPlayHead (nullptr);
+        state.counters["allocations"] = (double) allocations;
+        state.counters["eventsPerBlock"] = (double) events / (double) juce::jmax<size_t> (1, blocks);
+    }
+    BENCHMARK (processBlockPlaying);
 } // namespace

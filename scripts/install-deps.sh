@@ -13,6 +13,7 @@ required=(
     fonts-dejavu-core
     xvfb xauth x11-utils xdotool imagemagick
     python3 python3-mido midicsv lilv-utils serdi sordi lv2-dev
+    pulseaudio libasound2-plugins
 )
 
 # JUCE itself: Debian's package where there is one; otherwise CMake fetches it.

@@ -72,15 +72,16 @@ void Playback::run()
 }
 
 //==============================================================================
-void Playback::prepare (double newSampleRate) noexcept
+void Playback::prepare (double newSampleRate, bool ownTransport) noexcept
 {
+    usesOwnTransport = ownTransport;
     sampleRate = newSampleRate > 0.0 ? newSampleRate : 44100.0;
     engine.prepare (sampleRate);
 }
 
 PlaybackEngine::Position Playback::positionFor (juce::AudioPlayHead* playHead, int numSamples) noexcept
 {
-    if (playHead != nullptr)
+    if (playHead != nullptr && ! usesOwnTransport)
     {
         PlaybackEngine::Position position;
         if (const auto info = playHead->getPosition())

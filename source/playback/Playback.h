@@ -34,8 +34,11 @@ public:
     bool waitForPlan (int timeoutMs) const;
 
     //==============================================================================
-    /** Audio thread. */
-    void prepare (double sampleRate) noexcept;
+    /** Audio thread. ownTransport: the host has no transport (the standalone
+        app, whose player gives a play head without a musical position), so
+        the standalone transport plays.
+    */
+    void prepare (double sampleRate, bool ownTransport) noexcept;
 
     /** Audio thread: midi holds the block's incoming events and gets the
         arrangement's, at their samples. With playback off it is cleared (the
@@ -57,7 +60,7 @@ public:
 
     /** The standalone app's own transport: plays from quarter 0 at 120 BPM
         until the end of the timeline or until stopped. Used when the host
-        gives no play head.
+        has no transport, or gives no play head at all.
     */
     void setStandalonePlaying (bool shouldPlay) noexcept;
     bool isStandalonePlaying() const noexcept { return standaloneRequested.load(); }
@@ -98,6 +101,7 @@ private:
     bool standaloneRunning = false;
     double standalonePpq = 0.0;
     double sampleRate = 44100.0;
+    bool usesOwnTransport = false;
 
     std::atomic<double> playheadPpq { 0.0 };
     std::atomic<bool> rolling { false };

@@ -18,7 +18,7 @@ CarvolinProcessor::~CarvolinProcessor() = default;
 //==============================================================================
 void CarvolinProcessor::prepareToPlay (double sampleRate, int)
 {
-    playback.prepare (sampleRate);
+    playback.prepare (sampleRate, wrapperType == wrapperType_Standalone);
 }
 void CarvolinProcessor::releaseResources() {}
 

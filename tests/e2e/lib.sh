@@ -20,9 +20,27 @@ e2e_begin() {
 
 e2e_end() {
     local p
+    [ -n "${E2E_SOUND:-}" ] && pulseaudio --kill 2>/dev/null || true
     for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
     e2e_stop_screen
     rm -rf "$HOME" "$E2E_WORK"
+}
+
+# e2e_start_sound: a sound server of the check's own with a sink that plays
+# into nothing in real time, and ALSA's default device going to it, so that the
+# standalone app's audio device runs (and with it the plug-in's audio callback)
+# on a machine without a sound card.
+e2e_start_sound() {
+    export XDG_RUNTIME_DIR="$HOME/run"
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    printf 'pcm.!default { type pulse }\nctl.!default { type pulse }\n' >"$HOME/.asoundrc"
+    pulseaudio -n --daemonize=yes --exit-idle-time=-1 --load="module-null-sink sink_name=nowhere" \
+        --load="module-native-protocol-unix" --log-target=file:"$HOME/pulseaudio.log" || return 1
+    E2E_SOUND=1
+    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
+    echo "e2e: the sound server did not start" >&2
+    return 1
 }
 
 e2e_start_screen() {
