@@ -1,6 +1,7 @@
 # Read by CTest after the unit tests were discovered: labels each of them
 #   unit     every test of the test program but the corpus checks
-#   threads  tests that run the processor from more than one thread (also unit)
+#   threads  tests that run the processor from more than one thread (also unit):
+#            host threads, the audio thread, the thread that makes playback plans
 #   corpus   checks against the real MIDI files in ../shared/midi-corpus
 #   slow     checks that take long in a debug build (the timeline played
 #            a sample at a time)
@@ -12,7 +13,7 @@ foreach(test IN LISTS CarvolinTests_TESTS)
         set(labels corpus)
     elseif(test MATCHES "^SampleBySample/")
         set(labels slow)
-    elseif(test MATCHES "Threads")
+    elseif(test MATCHES "Threads|^Playback\\.")
         set(labels unit threads)
     else()
         set(labels unit)

@@ -3,12 +3,21 @@
 #include <cstdlib>
 #include <new>
 
+#if defined(__has_feature)
+ #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  #define CARVOLIN_SANITIZER_OWNS_NEW 1
+ #endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+ #define CARVOLIN_SANITIZER_OWNS_NEW 1
+#endif
+
 namespace
 {
     thread_local bool counting = false;
     thread_local size_t allocations = 0;
 
-    void* allocate (std::size_t size)
+    [[maybe_unused]] void* allocate (std::size_t size)
     {
         if (counting)
             ++allocations;
@@ -36,9 +45,15 @@ size_t AllocationCounter::count() const noexcept
     return allocations - start;
 }
 
+#if CARVOLIN_SANITIZER_OWNS_NEW
+bool AllocationCounter::isAvailable() noexcept { return false; }
+#else
+bool AllocationCounter::isAvailable() noexcept { return true; }
+
 void* operator new (std::size_t size) { return allocate (size); }
 void* operator new[] (std::size_t size) { return allocate (size); }
 void operator delete (void* p) noexcept { std::free (p); }
 void operator delete[] (void* p) noexcept { std::free (p); }
 void operator delete (void* p, std::size_t) noexcept { std::free (p); }
 void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
+#endif

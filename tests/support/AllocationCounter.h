@@ -14,6 +14,9 @@ public:
     /** Allocations since this counter was made. */
     size_t count() const noexcept;
 
+    /** False in sanitizer builds, whose runtimes own operator new: nothing is counted there. */
+    static bool isAvailable() noexcept;
+
     AllocationCounter (const AllocationCounter&) = delete;
     AllocationCounter& operator= (const AllocationCounter&) = delete;
 
