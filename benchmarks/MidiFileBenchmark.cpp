@@ -65,7 +65,7 @@ namespace
         for (auto _ : state)
         {
             auto parsed = MidiFileReader::parse (data.getData(), data.getSize());
-            auto clip = MidiFileReader::collectNotes (parsed->tracks, MidiFileReader::ticksPerQuarter (parsed->timeFormat));
+            auto clip = MidiFileReader::collectNotes (std::move (*parsed));
             benchmark::DoNotOptimize (clip);
         }
         state.SetBytesProcessed ((int64_t) state.iterations() * (int64_t) data.getSize());
@@ -90,48 +90,6 @@ namespace
     }
     BENCHMARK (syntheticJuceReadFrom)->Arg (1 << 20)->Arg (2 << 20)->Arg (4 << 20)->Unit (benchmark::kMillisecond)->Iterations (2);
     BENCHMARK (syntheticReadMidiFile)->Arg (1 << 20)->Arg (2 << 20)->Arg (4 << 20)->Unit (benchmark::kMillisecond)->Iterations (2);
-
-    /** The note-off search on a track where no note-on is ever released: the
-        search as first worded rescans the rest of the track for each of them.
-    */
-    juce::MidiMessageSequence unreleasedNotes (int numEvents)
-    {
-        juce::MidiMessageSequence seq;
-        for (int i = 0; i < numEvents; ++i)
-            seq.addEvent (juce::MidiMessage::noteOn (1 + (i / 128) % 16, i % 128, (juce::uint8) 100), i);
-        return seq;
-    }
-
-    void noteOffSearchLinear (benchmark::State& state)
-    {
-        const auto seq = unreleasedNotes ((int) state.range (0));
-        for (auto _ : state)
-            benchmark::DoNotOptimize (MidiFileReader::nextNoteOffOfKey (seq));
-        state.SetComplexityN (state.range (0));
-    }
-    BENCHMARK (noteOffSearchLinear)->RangeMultiplier (4)->Range (1 << 10, 1 << 16)->Complexity();
-
-    void noteOffSearchRescanning (benchmark::State& state)
-    {
-        const auto seq = unreleasedNotes ((int) state.range (0));
-        for (auto _ : state)
-        {
-            int found = 0;
-            for (int i = 0; i < seq.getNumEvents(); ++i)
-            {
-                const auto key = seq.getEventPointer (i)->message.getNoteNumber();
-                for (int j = i + 1; j < seq.getNumEvents(); ++j)
-                    if (seq.getEventPointer (j)->message.isNoteOff() && seq.getEventPointer (j)->message.getNoteNumber() == key)
-                    {
-                        ++found;
-                        break;
-                    }
-            }
-            benchmark::DoNotOptimize (found);
-        }
-        state.SetComplexityN (state.range (0));
-    }
-    BENCHMARK (noteOffSearchRescanning)->RangeMultiplier (4)->Range (1 << 10, 1 << 14)->Complexity();
 
     //==============================================================================
     /** 100,000 notes in 1,000 clips created in reverse time order. */

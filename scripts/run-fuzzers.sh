@@ -18,17 +18,17 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARVOLIN_FUZZ=ON \
         -DCARVOLIN_BUILD_TESTS=OFF -DCARVOLIN_BUILD_BENCHMARKS=OFF -DCARVOLIN_BUILD_HOST_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" --target CarvolinFuzzMidiReader CarvolinFuzzStateBlob CarvolinFuzzStateDocument
+cmake --build "$build" --target CarvolinFuzzMidiReader CarvolinFuzzMidiReaderDifferential CarvolinFuzzStateBlob CarvolinFuzzStateDocument
 
 corpus_dir=$root/../shared/midi-corpus
 status=0
 found=0
-for target in MidiReader StateBlob StateDocument; do
+for target in ${FUZZ_TARGETS:-MidiReader MidiReaderDifferential StateBlob StateDocument}; do
     work=$build/corpus/$target
     findings=$build/findings/$target
     mkdir -p "$work" "$findings"
     case $target in
-        MidiReader)
+        MidiReader | MidiReaderDifferential)
             cp -n tests/fuzz/seeds/midi/* "$work/"
             [ -d "$corpus_dir" ] && find "$corpus_dir" -type f -exec cp -n {} "$work/" \; ;;
         StateBlob) cp -n tests/fuzz/seeds/state/* "$work/" ;;

@@ -2,82 +2,177 @@
 
 #include "model/IntRange.h"
 
+#include <algorithm>
+#include <array>
 #include <limits>
 
 namespace MidiFileReader
 {
     namespace
     {
-        juce::uint32 readBigEndian32 (const juce::uint8*& data, size_t& remaining) noexcept
+        juce::uint32 readBigEndian32 (const juce::uint8* p) noexcept
         {
-            const auto value = juce::ByteOrder::bigEndianInt (data);
+            return (juce::uint32 { p[0] } << 24) | (juce::uint32 { p[1] } << 16) | (juce::uint32 { p[2] } << 8) | p[3];
+        }
+
+        bool tryRead32 (const juce::uint8*& data, size_t& remaining, juce::uint32& value) noexcept
+        {
+            if (remaining < 4)
+                return false;
+
+            value = readBigEndian32 (data);
             data += 4;
             remaining -= 4;
-            return value;
+            return true;
         }
 
-        bool isNoteOffMessage (const juce::MidiMessage& m) noexcept { return m.isNoteOff (true); }
-        bool isSoundingNoteOn (const juce::MidiMessage& m) noexcept { return m.isNoteOn (false); }
+        bool tryRead16 (const juce::uint8*& data, size_t& remaining, juce::uint16& value) noexcept
+        {
+            if (remaining < 2)
+                return false;
 
-        juce::int64 tickOf (const juce::MidiMessage& m) noexcept
+            value = (juce::uint16) ((data[0] << 8) | data[1]);
+            data += 2;
+            remaining -= 2;
+            return true;
+        }
+
+        constexpr juce::uint32 fourCC (const char (&s)[5]) noexcept
+        {
+            return (juce::uint32 (juce::uint8 (s[0])) << 24) | (juce::uint32 (juce::uint8 (s[1])) << 16) | (juce::uint32 (juce::uint8 (s[2])) << 8)
+                | juce::uint32 (juce::uint8 (s[3]));
+        }
+
+        /** A variable-length value of at most four bytes, as
+            juce::MidiMessage::readVariableLengthValue reads it: bytesUsed 0
+            when it is not there.
+        */
+        struct VariableLength
+        {
+            int value = 0, bytesUsed = 0;
+        };
+
+        VariableLength readVariableLength (const juce::uint8* data, int maxBytes) noexcept
+        {
+            juce::uint32 v = 0;
+            for (int n = 0; n < juce::jmin (maxBytes, 4); ++n)
+            {
+                v = (v << 7) + (data[n] & 0x7fu);
+                if ((data[n] & 0x80) == 0)
+                    return { (int) v, n + 1 };
+            }
+            return {};
+        }
+
+        /** The length of a short message from its status byte (JUCE's table). */
+        int shortMessageLength (juce::uint8 status) noexcept
+        {
+            static constexpr juce::uint8 lengths[] = {
+                3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3,
+                3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3,
+                2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+                3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 1, 2, 3, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1
+            };
+            return lengths[status & 0x7f];
+        }
+
+        juce::int64 tickOf (double time) noexcept
         {
             // Ticks add up from deltas of at most 28 bits: far inside 64 bits.
-            return static_cast<juce::int64> (juce::jlimit (0.0, 9.0e18, m.getTimeStamp()));
+            return static_cast<juce::int64> (juce::jlimit (0.0, 9.0e18, time));
         }
 
-        /** Walks the chunks as juce::MidiFile::readFrom does and calls
-            trackChunk for each "MTrk" chunk. The bytes were accepted by readFrom.
-        */
-        template <typename Callback>
-        void forEachTrackChunk (const juce::uint8* data, size_t size, Callback&& trackChunk)
+        bool isNoteStatus (juce::uint8 status) noexcept
         {
-            if (size < 4)
-                return;
+            return (status & 0xe0) == 0x80;
+        }
 
-            auto type = readBigEndian32 (data, size);
-            if (type != juce::ByteOrder::bigEndianInt ("MThd"))
-            {
-                for (int i = 0; i < 8 && size >= 4; ++i)
-                    if (readBigEndian32 (data, size) == juce::ByteOrder::bigEndianInt ("MThd"))
-                        break;
-            }
-
-            if (size < 10)
-                return;
-
-            readBigEndian32 (data, size); // header length
-            data += 2;                    // format
-            const auto numChunks = juce::ByteOrder::bigEndianShort (data);
-            data += 4; // chunk count, division
-            size -= 6;
-
-            for (int i = 0; i < numChunks && size >= 8; ++i)
-            {
-                const auto chunkType = readBigEndian32 (data, size);
-                const auto chunkSize = readBigEndian32 (data, size);
-                if (chunkSize > size)
-                    return;
-
-                if (chunkType == juce::ByteOrder::bigEndianInt ("MTrk"))
-                    trackChunk (data, static_cast<int> (chunkSize));
-
-                data += chunkSize;
-                size -= chunkSize;
-            }
+        int keyId (const NoteEvent& e) noexcept
+        {
+            return ((e.status & 0x0f) << 8) | e.key;
         }
     } // namespace
 
     //==============================================================================
-    juce::MidiMessageSequence decodeTrack (const juce::uint8* data, int size)
+    std::optional<ParsedFile> parse (const void* bytes, size_t size)
     {
-        juce::MidiMessageSequence result;
+        // As juce::MidiFile::readFrom: at most 200 MB, the header (or a RIFF
+        // wrapper with the header in its first eight words), exactly the
+        // declared chunks, and no byte left over.
+        auto remaining = juce::jmin (size, maxFileSize);
+        auto* data = static_cast<const juce::uint8*> (bytes);
+        if (data == nullptr || remaining == 0)
+            return std::nullopt;
+
+        juce::uint32 chunkType = 0;
+        if (! tryRead32 (data, remaining, chunkType))
+            return std::nullopt;
+
+        if (chunkType != fourCC ("MThd"))
+        {
+            auto found = false;
+            if (chunkType == fourCC ("RIFF"))
+            {
+                for (int i = 0; i < 8 && ! found; ++i)
+                {
+                    if (! tryRead32 (data, remaining, chunkType))
+                        return std::nullopt;
+                    found = chunkType == fourCC ("MThd");
+                }
+            }
+
+            if (! found)
+                return std::nullopt;
+        }
+
+        // The header's length is checked but not used: six bytes follow, whatever it says.
+        juce::uint32 headerLength = 0;
+        juce::uint16 fileType = 0, numTracks = 0, timeFormat = 0;
+        if (! tryRead32 (data, remaining, headerLength) || headerLength > remaining)
+            return std::nullopt;
+        if (! tryRead16 (data, remaining, fileType) || fileType > 2)
+            return std::nullopt;
+        if (! tryRead16 (data, remaining, numTracks) || (fileType == 0 && numTracks != 1))
+            return std::nullopt;
+        if (! tryRead16 (data, remaining, timeFormat))
+            return std::nullopt;
+
+        ParsedFile parsed;
+        parsed.timeFormat = (short) timeFormat;
+
+        for (int track = 0; track < (short) numTracks; ++track)
+        {
+            juce::uint32 chunkSize = 0;
+            if (! tryRead32 (data, remaining, chunkType) || ! tryRead32 (data, remaining, chunkSize) || remaining < chunkSize)
+                return std::nullopt;
+
+            if (chunkType == fourCC ("MTrk"))
+                parsed.tracks.push_back (decodeTrack (data, (int) chunkSize));
+
+            data += chunkSize;
+            remaining -= chunkSize;
+        }
+
+        if (remaining != 0)
+            return std::nullopt;
+
+        return parsed;
+    }
+
+    std::vector<NoteEvent> decodeTrack (const juce::uint8* data, int size)
+    {
+        // Each event as juce::MidiMessage's constructor from bytes takes it:
+        // running status, sysex with its length, meta events, and short
+        // messages of JUCE's lengths whose missing bytes read as 0.
+        std::vector<NoteEvent> notes;
+        notes.reserve ((size_t) juce::jmax (0, size) / 4);
         double time = 0;
-        juce::uint8 lastStatusByte = 0;
+        juce::uint8 lastStatus = 0;
 
         while (size > 0)
         {
-            const auto delay = juce::MidiMessage::readVariableLengthValue (data, size);
-            if (! delay.isValid())
+            const auto delay = readVariableLength (data, size);
+            if (delay.bytesUsed == 0)
                 break;
 
             data += delay.bytesUsed;
@@ -87,87 +182,196 @@ namespace MidiFileReader
             if (size <= 0)
                 break;
 
+            auto status = data[0];
+            auto* src = data;
+            auto sz = size;
             int used = 0;
-            const juce::MidiMessage message (data, size, used, lastStatusByte, time);
+
+            if (status < 0x80)
+            {
+                status = lastStatus;
+                used = -1;
+            }
+            else
+            {
+                --sz;
+                ++src;
+            }
+
+            if (status < 0x80)
+                break;
+
+            if (status == 0xf0)
+            {
+                auto* d = src;
+                auto haveReadAllLengthBytes = false;
+                int lengthBytes = 0;
+
+                while (d < src + sz)
+                {
+                    if (*d >= 0x80)
+                    {
+                        if (*d == 0xf7)
+                        {
+                            ++d;
+                            break;
+                        }
+
+                        if (haveReadAllLengthBytes)
+                            break;
+
+                        ++lengthBytes;
+                    }
+                    else if (! haveReadAllLengthBytes)
+                    {
+                        haveReadAllLengthBytes = true;
+                        ++lengthBytes;
+                    }
+
+                    ++d;
+                }
+
+                used += lengthBytes + 1 + (int) (d - (src + lengthBytes));
+            }
+            else if (status == 0xff)
+            {
+                const auto length = readVariableLength (src + 1, sz - 1);
+                used += (int) juce::jmin<juce::int64> (juce::int64 { sz } + 1, juce::int64 { length.bytesUsed } + 2 + length.value);
+            }
+            else
+            {
+                const auto length = shortMessageLength (status);
+                used += juce::jmin (length, sz + 1);
+
+                if (isNoteStatus (status))
+                    notes.push_back ({ tickOf (time), status, sz > 0 ? src[0] : juce::uint8 {}, sz > 1 ? src[1] : juce::uint8 {} });
+            }
+
             if (used <= 0)
                 break;
 
             data += used;
             size -= used;
-            result.addEvent (message);
 
-            const auto firstByte = *message.getRawData();
-            if ((firstByte & 0xf0) != 0xf0)
-                lastStatusByte = firstByte;
+            if ((status & 0xf0) != 0xf0)
+                lastStatus = status;
         }
 
-        result.sort();
-        return result;
+        return notes;
     }
 
-    void orderSameTickNotes (juce::MidiMessageSequence& track)
+    //==============================================================================
+    void orderSameTickNotes (std::vector<NoteEvent>& track)
     {
-        const auto numEvents = track.getNumEvents();
-        const auto message = [&track] (int i) -> const juce::MidiMessage& { return track.getEventPointer (i)->message; };
-
-        for (int runStart = 0; runStart < numEvents;)
+        // For each channel and key of a tick, the places of its note-offs, so
+        // that "the last note-off of this key after here" takes a step.
+        struct Off
         {
-            const auto tick = tickOf (message (runStart));
+            int key;
+            size_t place;
+        };
+        std::vector<Off> offs;
+        std::array<int, 16 * 256> first {}, end {};
+        std::vector<int> touched;
+
+        for (size_t runStart = 0; runStart < track.size();)
+        {
             auto runEnd = runStart + 1;
-            while (runEnd < numEvents && tickOf (message (runEnd)) == tick)
+            while (runEnd < track.size() && track[runEnd].tick == track[runStart].tick)
                 ++runEnd;
 
-            for (int position = runStart; position < runEnd;)
+            if (runEnd - runStart > 1)
             {
-                auto noteOn = position;
-                while (noteOn < runEnd && ! isSoundingNoteOn (message (noteOn)))
-                    ++noteOn;
+                offs.clear();
+                for (auto i = runStart; i < runEnd; ++i)
+                    if (track[i].isNoteOff())
+                        offs.push_back ({ keyId (track[i]), i });
 
-                if (noteOn == runEnd)
-                    break;
+                std::sort (offs.begin(), offs.end(), [] (const Off& a, const Off& b) { return a.key != b.key ? a.key < b.key : a.place < b.place; });
 
-                const auto& on = message (noteOn);
-                auto noteOff = runEnd - 1;
-                while (noteOff > noteOn
-                       && ! (isNoteOffMessage (message (noteOff)) && message (noteOff).getChannel() == on.getChannel()
-                             && message (noteOff).getNoteNumber() == on.getNoteNumber()))
-                    --noteOff;
+                for (size_t i = 0; i < offs.size(); ++i)
+                {
+                    auto& e = end[(size_t) offs[i].key];
+                    if (e == 0)
+                    {
+                        first[(size_t) offs[i].key] = (int) i;
+                        touched.push_back (offs[i].key);
+                    }
+                    e = (int) i + 1;
+                }
 
-                // Without a note-off for it, the rest of this tick stays as it is.
-                if (noteOff == noteOn)
-                    break;
+                for (auto position = runStart; position < runEnd;)
+                {
+                    auto noteOn = position;
+                    while (noteOn < runEnd && ! track[noteOn].isSoundingNoteOn())
+                        ++noteOn;
 
-                std::swap (track.getEventPointer (noteOn)->message, track.getEventPointer (noteOff)->message);
-                position = noteOn + 1;
+                    if (noteOn == runEnd)
+                        break;
+
+                    // The last note-off of its channel and key after it: the
+                    // last of the key's list, if it lies after the note-on.
+                    const auto key = (size_t) keyId (track[noteOn]);
+                    if (end[key] <= first[key] || offs[(size_t) end[key] - 1].place <= noteOn)
+                        break;
+
+                    const auto noteOff = offs[(size_t) --end[key]].place;
+                    std::swap (track[noteOn], track[noteOff]);
+                    position = noteOn + 1;
+                }
+
+                for (auto key : touched)
+                    first[(size_t) key] = end[(size_t) key] = 0;
+                touched.clear();
             }
 
             runStart = runEnd;
         }
     }
 
-    std::optional<ParsedFile> parse (const void* data, size_t size)
+    void addMatchingNoteOffs (std::vector<NoteEvent>& track)
     {
-        // readFrom decides whether the file is accepted and gives its division;
-        // the events are then decoded again in the file's own order, which
-        // JUCE 7's readFrom loses.
-        juce::MidiFile file;
+        // As juce::MidiMessageSequence::updateMatchedPairs, in one pass: a
+        // sounding note-on stays open until the next event of its channel and
+        // key; if that is a note-on, a note-off goes in just before it.
+        constexpr juce::int64 closed = -1;
+        std::array<juce::int64, 16 * 256> open;
+        open.fill (closed);
+
+        std::vector<NoteEvent> matched;
+        matched.reserve (track.size() + track.size() / 8);
+
+        for (const auto& e : track)
         {
-            juce::MemoryInputStream stream (data, size, false);
-            if (! file.readFrom (stream))
-                return std::nullopt;
+            const auto id = (size_t) keyId (e);
+
+            if (const auto opened = open[id]; opened != closed)
+            {
+                if (e.isNoteOff())
+                {
+                    open[id] = closed;
+                }
+                else
+                {
+                    // JUCE makes the note-off with the key's low 7 bits; a
+                    // later open note-on of that key (the data byte was above
+                    // 127) finds it as its next event.
+                    const auto offKey = (juce::uint8) (e.key & 0x7f);
+                    const auto offId = (size_t) (((e.status & 0x0f) << 8) | offKey);
+                    open[id] = closed;
+                    if (offId != id && open[offId] > opened)
+                        open[offId] = closed;
+
+                    matched.push_back ({ e.tick, (juce::uint8) (0x80 | (e.status & 0x0f)), offKey, 0 });
+                }
+            }
+
+            matched.push_back (e);
+            if (e.isSoundingNoteOn())
+                open[id] = (juce::int64) matched.size() - 1;
         }
 
-        ParsedFile parsed;
-        parsed.timeFormat = file.getTimeFormat();
-
-        forEachTrackChunk (static_cast<const juce::uint8*> (data), juce::jmin (size, maxFileSize), [&parsed] (const juce::uint8* chunk, int chunkSize) {
-            auto track = decodeTrack (chunk, chunkSize);
-            orderSameTickNotes (track);
-            track.updateMatchedPairs();
-            parsed.tracks.push_back (std::move (track));
-        });
-
-        return parsed;
+        track.swap (matched);
     }
 
     int ticksPerQuarter (short timeFormat) noexcept
@@ -175,34 +379,10 @@ namespace MidiFileReader
         return timeFormat > 0 ? timeFormat : 480;
     }
 
-    std::vector<int> nextNoteOffOfKey (const juce::MidiMessageSequence& track)
+    std::optional<ImportedClip> collectNotes (ParsedFile file)
     {
-        const auto numEvents = track.getNumEvents();
-        std::vector<int> nextOff (static_cast<size_t> (numEvents), -1);
+        const auto tpq = ticksPerQuarter (file.timeFormat);
 
-        // One backward pass: for each key, the nearest note-off seen so far is
-        // the first one after the current event.
-        int nearest[128];
-        std::fill (std::begin (nearest), std::end (nearest), -1);
-
-        for (int i = numEvents; --i >= 0;)
-        {
-            const auto& m = track.getEventPointer (i)->message;
-            if (! m.isNoteOnOrOff())
-                continue;
-
-            const auto key = m.getNoteNumber() & 0x7f;
-            nextOff[static_cast<size_t> (i)] = nearest[key];
-
-            if (isNoteOffMessage (m))
-                nearest[key] = i;
-        }
-
-        return nextOff;
-    }
-
-    std::optional<ImportedClip> collectNotes (const std::vector<juce::MidiMessageSequence>& tracks, int tpq)
-    {
         struct Collected
         {
             int pitch;
@@ -213,28 +393,41 @@ namespace MidiFileReader
         std::vector<Collected> notes;
         auto minStart = std::numeric_limits<juce::int64>::max();
         juce::int64 maxEnd = 0;
+        std::vector<int> nextOff;
 
-        for (const auto& track : tracks)
+        for (auto& track : file.tracks)
         {
-            const auto nextOff = nextNoteOffOfKey (track);
+            orderSameTickNotes (track);
+            addMatchingNoteOffs (track);
 
-            for (int i = 0; i < track.getNumEvents(); ++i)
+            // For each event, the first later note-off of its key (any channel;
+            // keys compared by their low 7 bits), found in one backward pass.
+            nextOff.assign (track.size(), -1);
+            std::array<int, 128> nearest;
+            nearest.fill (-1);
+            for (auto i = (int) track.size(); --i >= 0;)
             {
-                const auto& on = track.getEventPointer (i)->message;
-                if (! isSoundingNoteOn (on) || nextOff[static_cast<size_t> (i)] < 0)
+                const auto key = track[(size_t) i].key & 0x7f;
+                nextOff[(size_t) i] = nearest[(size_t) key];
+                if (track[(size_t) i].isNoteOff())
+                    nearest[(size_t) key] = i;
+            }
+
+            for (size_t i = 0; i < track.size(); ++i)
+            {
+                const auto& on = track[i];
+                if (! on.isSoundingNoteOn() || nextOff[i] < 0)
                     continue;
 
-                const auto& off = track.getEventPointer (nextOff[static_cast<size_t> (i)])->message;
-                const auto onTick = tickOf (on);
-                const auto d = tickOf (off) - onTick;
+                const auto d = track[(size_t) nextOff[i]].tick - on.tick;
                 if (d <= 0)
                     continue;
 
-                const auto start = IntRange::scale (onTick, Arrangement::ticksPerQuarter, tpq);
+                const auto start = IntRange::scale (on.tick, Arrangement::ticksPerQuarter, tpq);
                 const auto length = IntRange::scale (d, Arrangement::ticksPerQuarter, tpq);
                 minStart = juce::jmin (minStart, start);
                 maxEnd = juce::jmax (maxEnd, IntRange::add (start, length));
-                notes.push_back ({ on.getNoteNumber(), start, length, on.getVelocity() });
+                notes.push_back ({ on.key, start, length, on.velocity });
             }
         }
 
@@ -267,13 +460,13 @@ bool readMidiFile (const juce::File& file, std::vector<ImportedClip>& out)
         stream.readIntoMemoryBlock (bytes, static_cast<juce::pointer_sized_int> (MidiFileReader::maxFileSize));
     }
 
-    const auto parsed = MidiFileReader::parse (bytes.getData(), bytes.getSize());
+    auto parsed = MidiFileReader::parse (bytes.getData(), bytes.getSize());
     if (! parsed.has_value())
         return false;
 
     out.clear();
 
-    auto clip = MidiFileReader::collectNotes (parsed->tracks, MidiFileReader::ticksPerQuarter (parsed->timeFormat));
+    auto clip = MidiFileReader::collectNotes (std::move (*parsed));
     if (! clip.has_value())
         return false;
 

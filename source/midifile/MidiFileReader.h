@@ -2,8 +2,6 @@
 
 #include "model/Arrangement.h"
 
-#include <juce_audio_basics/juce_audio_basics.h>
-
 #include <optional>
 #include <vector>
 
@@ -11,44 +9,78 @@
 using ImportedClip = ClipData;
 
 //==============================================================================
-/** Reads a Standard MIDI File into one clip of notes at 960 ticks per quarter. */
+/**
+    Reads a Standard MIDI File into one clip of notes at 960 ticks per quarter.
+
+    The bytes are walked once: the header and the chunks by the rules
+    juce::MidiFile::readFrom accepts a file by, and each track chunk's events
+    as JUCE decodes them (variable-length deltas, running status, JUCE's
+    message lengths). Only the note events are kept, in compact arrays; then
+    each track's events of one tick are put in the order JUCE 8 delivers them,
+    a note struck again before its release gets a note-off, and each note-on
+    is ended by the next note-off of its key. Every step is linear in the
+    events, whatever the file holds.
+*/
 namespace MidiFileReader
 {
     /** The largest file read, as juce::MidiFile::readFrom takes it. */
     constexpr size_t maxFileSize = 200 * 1024 * 1024;
 
-    /** The tracks of a file, each in the order JUCE 8's juce::MidiFile::readFrom
-        delivers its events (on JUCE 7 too), with matching note-offs added.
-        Nothing when juce::MidiFile::readFrom rejects the bytes.
+    /** A note-on or note-off of a track, as the file gives it: status 0x8n or
+        0x9n, and the two data bytes as they are (JUCE does not mask them).
     */
+    struct NoteEvent
+    {
+        juce::int64 tick = 0;
+        juce::uint8 status = 0;
+        juce::uint8 key = 0;
+        juce::uint8 velocity = 0;
+
+        int channel() const noexcept { return (status & 0x0f) + 1; }
+        bool isSoundingNoteOn() const noexcept { return (status & 0xf0) == 0x90 && velocity != 0; }
+        bool isNoteOff() const noexcept { return (status & 0xf0) == 0x80 || ((status & 0xf0) == 0x90 && velocity == 0); }
+
+        bool operator== (const NoteEvent& o) const noexcept
+        {
+            return tick == o.tick && status == o.status && key == o.key && velocity == o.velocity;
+        }
+    };
+
+    /** A file's division and its tracks' note events, in file order. */
     struct ParsedFile
     {
         short timeFormat = 0;
-        std::vector<juce::MidiMessageSequence> tracks;
+        std::vector<std::vector<NoteEvent>> tracks;
     };
 
+    /** The file's tracks, or nothing when juce::MidiFile::readFrom would
+        refuse the bytes (of which at most maxFileSize are looked at).
+    */
     std::optional<ParsedFile> parse (const void* data, size_t size);
 
-    /** Decodes one track chunk's events with absolute ticks, in file order. */
-    juce::MidiMessageSequence decodeTrack (const juce::uint8* data, int size);
+    /** The note events of one track chunk, in file order, with absolute ticks. */
+    std::vector<NoteEvent> decodeTrack (const juce::uint8* data, int size);
 
-    /** JUCE 8's order for events of one tick: a note-on that has a later
-        note-off of its channel and key on the same tick changes places with it.
+    /** JUCE 8's order for the events of one tick: taking the tick's note-ons
+        in turn, each that has a later note-off of its channel and key on the
+        same tick changes places with the last such note-off; at the first
+        that has none, the tick is done.
     */
-    void orderSameTickNotes (juce::MidiMessageSequence& track);
+    void orderSameTickNotes (std::vector<NoteEvent>& track);
+
+    /** A note-on whose next event of its channel and key is another note-on
+        gets a note-off (velocity 0, the key's low 7 bits) just before it.
+    */
+    void addMatchingNoteOffs (std::vector<NoteEvent>& track);
 
     /** Ticks per quarter note of a division field: time-code and 0 give 480. */
     int ticksPerQuarter (short timeFormat) noexcept;
 
-    /** For each event, the index of the first later event of the track that is
-        a note-off (of any channel) of the same key; -1 where there is none.
+    /** The clip holding every note of the tracks (ordered and matched as
+        above), or nothing when no note has a later note-off. Times are
+        converted to 960 ticks per quarter in 64 bits, saturating.
     */
-    std::vector<int> nextNoteOffOfKey (const juce::MidiMessageSequence& track);
-
-    /** The clip holding every note of the tracks, or nothing when no note has a
-        later note-off. Times are converted to 960 ticks per quarter in 64 bits.
-    */
-    std::optional<ImportedClip> collectNotes (const std::vector<juce::MidiMessageSequence>& tracks, int ticksPerQuarter);
+    std::optional<ImportedClip> collectNotes (ParsedFile file);
 } // namespace MidiFileReader
 
 /** Reads file into out. True when out now holds one clip with at least one

@@ -361,11 +361,10 @@ void PianoRollComponent::mouseWheelMove (const juce::MouseEvent& event, const ju
 }
 
 //==============================================================================
-//==============================================================================
 void PianoRollComponent::setPlayheadPosition (std::optional<double> ppq)
 {
     std::optional<int> x;
-    if (ppq.has_value() && *ppq >= clipStartQ && *ppq < juce::int64 { clipStartQ } + clipLengthQ)
+    if (ppq.has_value() && *ppq >= clipStartQ && *ppq < static_cast<double> (clipStartQ) + static_cast<double> (clipLengthQ))
     {
         const auto at = geometry.tickToX (static_cast<juce::int64> ((*ppq - clipStartQ) * Arrangement::ticksPerQuarter));
         const auto& grid = geometry.gridArea;

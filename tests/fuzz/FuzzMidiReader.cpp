@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
 {
     if (auto parsed = MidiFileReader::parse (data, size))
     {
-        if (auto clip = MidiFileReader::collectNotes (parsed->tracks, MidiFileReader::ticksPerQuarter (parsed->timeFormat)))
+        if (auto clip = MidiFileReader::collectNotes (std::move (*parsed)))
         {
             // What the reader hands on is always a clip of at least one quarter.
             if (clip->lengthQ < 1 || clip->notes.empty())

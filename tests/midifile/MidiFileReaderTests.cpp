@@ -1,7 +1,9 @@
 #include "midifile/MidiFileReader.h"
 #include "midifile/MidiFileWriter.h"
 #include "support/EditorTestAccess.h"
+#include "support/JuceEnvironment.h"
 #include "support/MidiBytes.h"
+#include "support/ReferenceMidiReader.h"
 
 #include <gtest/gtest.h>
 
@@ -212,22 +214,23 @@ TEST (MidiFileReader, SameTickNotesFollowJuceEightsOrder)
 
 TEST (MidiFileReader, OrderingSwapsAndStopsAsJuceEightDoes)
 {
-    juce::MidiMessageSequence seq;
-    const auto add = [&seq] (juce::MidiMessage m, double t) { seq.addEvent (m, t); };
-    add (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100), 0);
-    add (juce::MidiMessage::noteOn (1, 61, (juce::uint8) 100), 0);
-    add (juce::MidiMessage::noteOff (1, 61), 0);
-    add (juce::MidiMessage::noteOff (1, 60), 0);
-    add (juce::MidiMessage::noteOn (2, 70, (juce::uint8) 100), 5);
-    add (juce::MidiMessage::noteOn (2, 70, (juce::uint8) 0), 5);
+    using E = MidiFileReader::NoteEvent;
+    std::vector<E> seq {
+        { 0, 0x90, 60, 100 },
+        { 0, 0x90, 61, 100 },
+        { 0, 0x80, 61, 0 },
+        { 0, 0x80, 60, 0 },
+        { 5, 0x91, 70, 100 },
+        { 5, 0x91, 70, 0 },
+    };
 
     MidiFileReader::orderSameTickNotes (seq);
 
     // 60's on changes places with 60's off (the last one back from the run's
     // end); then from position 1, 61's on with 61's off.
     const auto describe = [&seq] (int i) {
-        const auto& m = seq.getEventPointer (i)->message;
-        return juce::String (m.isNoteOn() ? "on" : "off") + juce::String (m.getNoteNumber());
+        const auto& m = seq[(size_t) i];
+        return juce::String (m.isSoundingNoteOn() ? "on" : "off") + juce::String (m.key);
     };
     EXPECT_EQ (describe (0), "off60");
     EXPECT_EQ (describe (1), "off61");
@@ -249,4 +252,54 @@ TEST (MidiFileReader, ReadsBackWhatTheWriterWrote)
     // Merged into one clip from the first note, ordered by note-on tick.
     EXPECT_EQ (out.front().notes, (std::vector<ClipNote> { { 48, 0, 480, 127 }, { 60, 1920, 960, 100 }, { 64, 2400, 240, 90 } }));
     EXPECT_EQ (out.front().lengthQ, 3);
+}
+
+TEST (MidiFileReader, AgreesWithItsReferenceOnOddBytes)
+{
+    // What JUCE's message decoding does with odd bytes, the reader does too:
+    // running status, sysex and meta events of every length, data bytes above
+    // 127, messages cut off, chunks of other types, headers of other lengths.
+    const std::vector<Bytes> inputs {
+        file (1, 96, { { 0, 0x90, 60, 100, 10, 70, 90, 5, 60, 0, 0, 70, 0 } }),                                        // running status
+        file (1, 96, { { 0, 0xf0, 3, 1, 2, 3, 0xf7, 0, 0x90, 61, 100, 4, 0x80, 61, 0 } }),                             // sysex with length
+        file (1, 96, { { 0, 0xf0, 0x81, 0x82, 1, 0x90, 5, 0x90, 62, 1, 6, 0x80, 62, 0 } }),                            // sysex cut by a status byte
+        file (1, 96, { { 0, 0xff, 0x01, 0x83, 0x00, 'a', 0, 0x90, 60, 100 } }),                                        // meta longer than the chunk
+        file (1, 96, { { 0, 0x90, 200, 100, 4, 0x90, 200, 100, 4, 0x90, 72, 100, 4, 0x80, 72, 0, 4, 0x80, 200, 0 } }), // keys above 127
+        file (1, 96, { { 0, 0x90, 60, 100, 0, 0x90, 60, 100, 0, 0x80, 60, 0, 0, 0x80, 60, 0, 0, 0x90, 60 } }),         // a run and a message cut off
+        file (1, 96, { { 0, 0xf8, 0, 0xf4, 0, 0xf1, 9, 0, 0xf2, 1, 2, 0, 0xf7, 0, 0x90, 60, 1, 1, 0x90, 60, 0 } }),    // system messages
+        file (1, 96, { { 0x8f, 0xff, 0xff, 0xff, 0x7f, 0x90, 60, 100 } }),                                             // a delta of five bytes
+        file (1, 96, { { 0, 0x45, 0, 0x90, 60, 1 } }),                                                                 // running status before any status
+    };
+
+    // JUCE's decoding asserts on some of these bytes in a debug build.
+    const JuceEnvironment::ScopedAssertionsExpected juceAssertsOnOddBytes;
+
+    for (size_t i = 0; i < inputs.size(); ++i)
+    {
+        for (auto size = inputs[i].size(); size > 10; --size)
+        {
+            auto parsed = MidiFileReader::parse (inputs[i].data(), size);
+            const auto expected = ReferenceMidiReader::read (inputs[i].data(), size);
+            ASSERT_EQ (parsed.has_value(), ReferenceMidiReader::parse (inputs[i].data(), size).has_value()) << i << ", " << size << " bytes";
+            const auto clip = parsed.has_value() ? MidiFileReader::collectNotes (std::move (*parsed)) : std::nullopt;
+            ASSERT_EQ (clip, expected) << i << ", " << size << " bytes";
+        }
+    }
+
+    // Headers that say another length, RIFF wrappers, chunks of other types, too many tracks.
+    Bytes riff { 'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D' };
+    const auto plain = file (1, 96, { track ({ { 0, 0x90, 60, 100 }, { 96, 0x80, 60, 0 } }) });
+    riff.insert (riff.end(), plain.begin(), plain.end());
+    auto longHeader = plain;
+    longHeader[7] = 8;
+    auto manyTracks = plain;
+    manyTracks[10] = 0x80; // 32,768 declared tracks: JUCE reads the count as a negative short
+    Bytes otherChunk = file (1, 96, { track ({ { 0, 0x90, 60, 100 }, { 96, 0x80, 60, 0 } }) }, 2);
+    append (otherChunk, { 'X', 'Y', 'Z', 'W', 0, 0, 0, 1, 7 });
+
+    for (const auto& bytes : { riff, longHeader, manyTracks, otherChunk })
+        EXPECT_EQ (ReferenceMidiReader::read (bytes.data(), bytes.size()), [&] {
+            auto parsed = MidiFileReader::parse (bytes.data(), bytes.size());
+            return parsed.has_value() ? MidiFileReader::collectNotes (std::move (*parsed)) : std::nullopt;
+        }()) << MidiBytes::hex (bytes);
 }

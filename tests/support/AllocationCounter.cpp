@@ -4,12 +4,12 @@
 #include <new>
 
 #if defined(__has_feature)
- #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-  #define CARVOLIN_SANITIZER_OWNS_NEW 1
- #endif
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define CARVOLIN_SANITIZER_OWNS_NEW 1
+#endif
 #endif
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
- #define CARVOLIN_SANITIZER_OWNS_NEW 1
+#define CARVOLIN_SANITIZER_OWNS_NEW 1
 #endif
 
 namespace
@@ -46,9 +46,15 @@ size_t AllocationCounter::count() const noexcept
 }
 
 #if CARVOLIN_SANITIZER_OWNS_NEW
-bool AllocationCounter::isAvailable() noexcept { return false; }
+bool AllocationCounter::isAvailable() noexcept
+{
+    return false;
+}
 #else
-bool AllocationCounter::isAvailable() noexcept { return true; }
+bool AllocationCounter::isAvailable() noexcept
+{
+    return true;
+}
 
 void* operator new (std::size_t size) { return allocate (size); }
 void* operator new[] (std::size_t size) { return allocate (size); }
