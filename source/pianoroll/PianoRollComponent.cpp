@@ -418,6 +418,7 @@ juce::String PianoRollComponent::getTitle() const
 void PianoRollComponent::paint (juce::Graphics& g)
 {
     PianoRollPainter::Scene scene { geometry, workingNotes, selection };
+    scene.noteShapes = &noteShapes;
     scene.keyboardArea = keyboardArea;
     scene.width = getWidth();
     scene.title = getTitle();

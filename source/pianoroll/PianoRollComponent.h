@@ -5,6 +5,7 @@
 #include "model/Selection.h"
 #include "pianoroll/NoteHistory.h"
 #include "pianoroll/PianoRollGeometry.h"
+#include "pianoroll/PianoRollPainter.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -264,6 +265,8 @@ private:
 
     /** Grid area, zooms and scroll offsets. */
     PianoRollGeometry geometry;
+
+    PianoRollPainter::NoteShapes noteShapes;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PianoRollComponent)
 };

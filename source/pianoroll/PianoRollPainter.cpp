@@ -9,6 +9,94 @@
 
 namespace PianoRollPainter
 {
+    namespace
+    {
+        constexpr float noteCornerSize = 3.0f;
+
+        /** Where a note goes, split into whole pixels and 32nds of a pixel. */
+        std::pair<int, int> splitPosition (float position, int steps) noexcept
+        {
+            auto whole = static_cast<int> (std::floor (position));
+            auto part = juce::roundToInt ((position - static_cast<float> (whole)) * static_cast<float> (steps));
+            if (part == steps)
+            {
+                ++whole;
+                part = 0;
+            }
+            return { whole, part };
+        }
+
+        void paintNote (juce::Graphics& g, const Scene& scene, juce::Rectangle<float> bounds, juce::Colour body, juce::Colour outline, float thickness)
+        {
+            if (scene.noteShapes != nullptr)
+                scene.noteShapes->paint (g, bounds, body, outline, thickness);
+            else
+                NoteShapes::paintAfresh (g, bounds, body, outline, thickness);
+        }
+    } // namespace
+
+    void NoteShapes::paintAfresh (juce::Graphics& g, juce::Rectangle<float> bounds, juce::Colour body, juce::Colour outline, float outlineThickness)
+    {
+        // JUCE's software renderer rasterises a path into a table as tall as
+        // the whole clip region: inside a clip region cut to the note, a note
+        // costs what its own size costs.
+        const auto shown = bounds.expanded (outlineThickness + 1.0f).getIntersection (g.getClipBounds().toFloat());
+        if (shown.isEmpty())
+            return;
+
+        const juce::Graphics::ScopedSaveState saved (g);
+        g.reduceClipRegion (shown.getSmallestIntegerContainer());
+
+        g.setColour (body);
+        g.fillRoundedRectangle (bounds, noteCornerSize);
+        g.setColour (outline);
+        g.drawRoundedRectangle (bounds, noteCornerSize, outlineThickness);
+    }
+
+    void NoteShapes::paint (juce::Graphics& g, juce::Rectangle<float> bounds, juce::Colour body, juce::Colour outline, float outlineThickness)
+    {
+        // Kept images are made at one image pixel per screen pixel.
+        const auto pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
+        if (std::abs (pixelScale - 1.0f) > 1.0e-4f || bounds.getWidth() > largestKeptWidth || bounds.getHeight() > largestKeptHeight
+            || ! g.getClipBounds().toFloat().intersects (bounds.expanded (outlineThickness + 1.0f)))
+        {
+            paintAfresh (g, bounds, body, outline, outlineThickness);
+            return;
+        }
+
+        const auto [x, subX] = splitPosition (bounds.getX(), subPixelSteps);
+        const auto [y, subY] = splitPosition (bounds.getY(), subPixelSteps);
+        const Key key { bounds.getWidth(), bounds.getHeight(), outlineThickness, body.getARGB(), outline.getARGB(), subX, subY };
+
+        auto found = images.find (key);
+        if (found == images.end())
+        {
+            const auto width = static_cast<int> (std::ceil (bounds.getWidth())) + 2 * margin + 1;
+            const auto height = static_cast<int> (std::ceil (bounds.getHeight())) + 2 * margin + 1;
+            if (keptPixels + juce::int64 { width } * height > maxKeptPixels)
+            {
+                images.clear();
+                keptPixels = 0;
+            }
+
+            juce::Image image (juce::Image::ARGB, width, height, true, juce::SoftwareImageType());
+            {
+                juce::Graphics ig (image);
+                const auto step = 1.0f / static_cast<float> (subPixelSteps);
+                paintAfresh (ig,
+                             { static_cast<float> (margin) + static_cast<float> (subX) * step, static_cast<float> (margin) + static_cast<float> (subY) * step,
+                               bounds.getWidth(), bounds.getHeight() },
+                             body, outline, outlineThickness);
+            }
+            keptPixels += juce::int64 { width } * height;
+            found = images.emplace (key, std::move (image)).first;
+        }
+
+        // An image is drawn with the opacity of the current colour.
+        g.setOpacity (1.0f);
+        g.drawImageAt (found->second, x - margin, y - margin);
+    }
+
     bool isBlackKey (int pitch) noexcept
     {
         switch (((pitch % 12) + 12) % 12)
@@ -138,23 +226,14 @@ namespace PianoRollPainter
                 || static_cast<float> (grid.getX()) > bounds.getRight() || bounds.getX() > static_cast<float> (grid.getRight()))
                 continue;
 
-            if (scene.selection.contains (const_cast<ClipNote*> (note)))
-                g.setColour (juce::Colour (scene.moving ? 0xcc800080u : 0xccffff00u));
-            else
-                g.setColour (Palette::note);
-
-            g.fillRoundedRectangle (bounds, 3.0f);
-            g.setColour (juce::Colour (0x80ffffff));
-            g.drawRoundedRectangle (bounds, 3.0f, 1.0f);
+            const auto selected = scene.selection.contains (const_cast<ClipNote*> (note));
+            const auto body = selected ? juce::Colour (scene.moving ? 0xcc800080u : 0xccffff00u) : Palette::note;
+            paintNote (g, scene, bounds, body, juce::Colour (0x80ffffff), 1.0f);
         }
 
         if (scene.drawingNote != nullptr && PianoRollGeometry::isDrawablePitch (scene.drawingNote->pitch))
         {
-            const auto bounds = geometry.noteBounds (*scene.drawingNote);
-            g.setColour (juce::Colour (0x9900ff00));
-            g.fillRoundedRectangle (bounds, 3.0f);
-            g.setColour (juce::Colour (0xb2ffffff));
-            g.drawRoundedRectangle (bounds, 3.0f, 1.5f);
+            paintNote (g, scene, geometry.noteBounds (*scene.drawingNote), juce::Colour (0x9900ff00), juce::Colour (0xb2ffffff), 1.5f);
         }
 
         if (scene.rubberBand.has_value())

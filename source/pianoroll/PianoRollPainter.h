@@ -5,7 +5,9 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <map>
 #include <optional>
+#include <tuple>
 
 //==============================================================================
 /** Paints the piano roll: the header band and title, the keyboard, the grid
@@ -15,6 +17,38 @@
 namespace PianoRollPainter
 {
     constexpr int headerHeight = 50;
+
+    /** Paints notes: a rounded body and an outline.
+
+        Stroking and rasterising a note's outline is most of what painting a
+        note costs, and the notes of a clip come in few sizes and colours. Each
+        note is painted once into a small image at its position within the
+        pixel (to a 32nd of a pixel), and that image is what later paints of a
+        note of the same size, colours and sub-pixel position copy.
+    */
+    class NoteShapes
+    {
+    public:
+        void paint (juce::Graphics& g, juce::Rectangle<float> bounds, juce::Colour body, juce::Colour outline, float outlineThickness);
+
+        /** The same note painted without keeping anything, as a fallback and
+            as the reference the kept images are held to.
+        */
+        static void paintAfresh (juce::Graphics& g, juce::Rectangle<float> bounds, juce::Colour body, juce::Colour outline, float outlineThickness);
+
+    private:
+        static constexpr int subPixelSteps = 32;
+        static constexpr int margin = 2;
+
+        // A note larger than this is painted afresh; the images kept stay
+        // within this many pixels, then start again.
+        static constexpr float largestKeptWidth = 512.0f, largestKeptHeight = 128.0f;
+        static constexpr juce::int64 maxKeptPixels = 4 * 1024 * 1024;
+
+        using Key = std::tuple<float, float, float, juce::uint32, juce::uint32, int, int>;
+        std::map<Key, juce::Image> images;
+        juce::int64 keptPixels = 0;
+    };
 
     /** What a paint needs to know of the piano roll. */
     struct Scene
@@ -27,6 +61,10 @@ namespace PianoRollPainter
         const PianoRollGeometry& geometry;
         const juce::OwnedArray<ClipNote>& notes;
         const Selection<ClipNote*>& selection;
+
+        /** Where note shapes are kept between paints; null paints each one afresh. */
+        NoteShapes* noteShapes = nullptr;
+
         juce::Rectangle<int> keyboardArea;
         int width = 0;
         juce::String title;
