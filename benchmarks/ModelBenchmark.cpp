@@ -1,3 +1,4 @@
+#include "BenchmarkFixtures.h"
 #include "editor/CarvolinEditor.h"
 #include "model/StateDocument.h"
 #include "plugin/CarvolinProcessor.h"
@@ -6,21 +7,7 @@
 
 namespace
 {
-    /** 16 tracks x 33 clips x 200 notes: the largest arrangement a user can make with full lanes. */
-    ArrangementSnapshot bigArrangement (ArrangementModel& model)
-    {
-        ArrangementSnapshot arrangement;
-        arrangement.numTracks = 16;
-        for (int track = 1; track <= 16; ++track)
-            for (int start = 0; start < 132; start += 4)
-            {
-                ClipData clip { track, start, 4, {} };
-                for (int n = 0; n < 200; ++n)
-                    clip.notes.push_back ({ 40 + n % 48, n * 19, 120, 100 });
-                arrangement.clips.push_back (std::make_shared<const Clip> (Clip { model.nextClipId(), std::move (clip) }));
-            }
-        return arrangement;
-    }
+    using BenchmarkFixtures::bigArrangement;
 
     /** Moves the first clip of the last lane one way, then back. */
     void moveOneClip (ArrangementModel& model, int iteration)

@@ -1,3 +1,4 @@
+#include "BenchmarkFixtures.h"
 #include "editor/CarvolinEditor.h"
 #include "plugin/CarvolinProcessor.h"
 
@@ -10,31 +11,11 @@ namespace
         return std::unique_ptr<CarvolinEditor> (static_cast<CarvolinEditor*> (processor.createEditor()));
     }
 
-    /** 16 tracks with clips filling every lane, 200 notes each, restored
-        through the saved state as a host would hand it over.
-    */
+    /** 16 tracks with clips filling every lane, 200 notes each. */
     void fillProcessor (CarvolinProcessor& processor)
     {
-        auto doc = std::make_unique<juce::XmlElement> ("CarvolinState");
-        for (int track = 1; track <= 16; ++track)
-        {
-            for (int start = 0; start < 132; start += 4)
-            {
-                auto* clip = doc->createNewChildElement ("Clip");
-                clip->setAttribute ("track", track);
-                clip->setAttribute ("startQ", start);
-                clip->setAttribute ("lengthQ", 4);
-                for (int n = 0; n < 200; ++n)
-                {
-                    auto* note = clip->createNewChildElement ("Note");
-                    note->setAttribute ("pitch", 40 + (n * 7) % 48);
-                    note->setAttribute ("startTick", n * 19);
-                    note->setAttribute ("lengthTicks", 120);
-                    note->setAttribute ("velocity", 100);
-                }
-            }
-        }
-        processor.setSavedState (std::move (doc));
+        auto& model = processor.getModel();
+        model.restore (BenchmarkFixtures::bigArrangement (model));
     }
 
     void paintEditor (benchmark::State& state, CarvolinEditor& editor)
@@ -63,8 +44,6 @@ namespace
         CarvolinProcessor processor;
         fillProcessor (processor);
         auto editor = makeEditor (processor);
-        for (int i = 0; i < 12; ++i)
-            editor->addTrack();
         editor->setSize (1100, 600);
         paintEditor (state, *editor);
     }

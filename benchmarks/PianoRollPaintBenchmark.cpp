@@ -1,19 +1,10 @@
+#include "BenchmarkFixtures.h"
 #include "pianoroll/PianoRollComponent.h"
 
 #include <benchmark/benchmark.h>
 
 namespace
 {
-    /** A 132-quarter clip with the given number of notes spread over it. */
-    std::unique_ptr<ClipData> makeClip (int numNotes)
-    {
-        auto clip = std::make_unique<ClipData> (ClipData { 1, 0, 132, {} });
-        clip->notes.reserve ((size_t) numNotes);
-        for (int i = 0; i < numNotes; ++i)
-            clip->notes.push_back ({ 21 + (i * 37) % 88, (int) ((juce::int64) i * 132 * 960 / juce::jmax (1, numNotes)), 240, 100 });
-        return clip;
-    }
-
     void wheel (PianoRollComponent& roll, juce::ModifierKeys mods, float deltaY)
     {
         juce::MouseWheelDetails details {};
@@ -30,8 +21,8 @@ namespace
         const auto horizontalZoom = static_cast<float> (state.range (0)) / 10.0f;
         const auto verticalZoom = static_cast<float> (state.range (1)) / 10.0f;
 
-        auto clip = makeClip (numNotes);
-        PianoRollComponent roll (*clip);
+        const auto clip = BenchmarkFixtures::bigClip (numNotes);
+        PianoRollComponent roll (clip);
         roll.setBounds (0, 0, 1100, 600);
         wheel (roll, juce::ModifierKeys::ctrlModifier, (horizontalZoom - 1.0f) / 0.1f);
         wheel (roll, juce::ModifierKeys::altModifier, (verticalZoom - 1.0f) / 0.1f);

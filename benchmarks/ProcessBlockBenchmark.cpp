@@ -1,3 +1,4 @@
+#include "BenchmarkFixtures.h"
 #include "plugin/CarvolinProcessor.h"
 #include "support/AllocationCounter.h"
 
@@ -74,17 +75,8 @@ namespace
     {
         CarvolinProcessor processor;
         auto& model = processor.getModel();
-        ArrangementSnapshot arrangement;
-        arrangement.numTracks = 16;
+        auto arrangement = BenchmarkFixtures::bigArrangement (model);
         arrangement.midiOut = true;
-        for (int track = 1; track <= 16; ++track)
-            for (int start = 0; start < 132; start += 4)
-            {
-                ClipData clip { track, start, 4, {} };
-                for (int n = 0; n < 200; ++n)
-                    clip.notes.push_back ({ 40 + n % 48, n * 19, 120, 100 });
-                arrangement.clips.push_back (std::make_shared<const Clip> (Clip { model.nextClipId(), std::move (clip) }));
-            }
         model.restore (std::move (arrangement));
         processor.getPlayback().waitForPlan (10000);
 

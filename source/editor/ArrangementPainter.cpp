@@ -46,6 +46,11 @@ namespace ArrangementPainter
         return "Track " + juce::String (trackIndex + 1) + ", Bar " + juce::String (quarter / 4) + "." + juce::String (quarter % 4 + 1);
     }
 
+    juce::Rectangle<int> selectionFrame (juce::Rectangle<int> b) noexcept
+    {
+        return { b.getX() - 2, b.getY() - 2, juce::jmax (0, b.getWidth() + 4), juce::jmax (0, b.getHeight() + 4) };
+    }
+
     void paint (juce::Graphics& g, const Scene& scene)
     {
         const auto& view = scene.view;
@@ -55,8 +60,12 @@ namespace ArrangementPainter
         g.setColour (juce::Colour (0xff303030));
         g.fillRect (0, 0, geo::headerColumnWidth, geo::originY);
 
-        g.setColour (juce::Colour (0xb2ffffff));
-        g.drawText ("Tracks", juce::Rectangle<int> (10, 10, 80, 25), juce::Justification::centredLeft, true);
+        const juce::Rectangle<int> tracksCaption (10, 10, 80, 25);
+        if (g.clipRegionIntersects (tracksCaption))
+        {
+            g.setColour (juce::Colour (0xb2ffffff));
+            g.drawText ("Tracks", tracksCaption, juce::Justification::centredLeft, true);
+        }
 
         const auto lanesHeight = geo::laneHeight * scene.numTracks;
         g.setColour (Palette::darkBand);
@@ -78,8 +87,9 @@ namespace ArrangementPainter
             if (view.visibleBars > 8 && bar % 2 != 0)
                 return;
 
-            g.drawText (juce::String (bar), juce::Rectangle<int> (bx + 4, area.getY() - 18, 50, 16),
-                        juce::Justification::topLeft, true);
+            const juce::Rectangle<int> label (bx + 4, area.getY() - 18, 50, 16);
+            if (g.clipRegionIntersects (label))
+                g.drawText (juce::String (bar), label, juce::Justification::topLeft, true);
         });
 
         juce::Graphics::ScopedSaveState savedState (g);
@@ -107,9 +117,8 @@ namespace ArrangementPainter
 
         for (const auto& b : scene.selectedClipBounds)
         {
-            const juce::Rectangle<int> frame (b.getX() - 2, b.getY() - 2, juce::jmax (0, b.getWidth() + 4), juce::jmax (0, b.getHeight() + 4));
             g.setColour (juce::Colour (0x80ffff00));
-            g.drawRect (frame.toFloat(), 3.0f);
+            g.drawRect (selectionFrame (b).toFloat(), static_cast<float> (selectionFrameThickness));
         }
 
         if (scene.rubberBand.has_value())

@@ -36,6 +36,12 @@ namespace ArrangementPainter
 
     void paint (juce::Graphics& g, const Scene& scene);
 
+    /** The yellow frame painted around a selected clip with these bounds, a
+        band this thick inside the rectangle returned.
+    */
+    constexpr int selectionFrameThickness = 3;
+    juce::Rectangle<int> selectionFrame (juce::Rectangle<int> clipBounds) noexcept;
+
     /** The caption of the drop preview, e.g. "Track 1, Bar 2.2" for lane 0 at quarter 9. */
     juce::String dropPreviewText (int trackIndex, int quarter);
 } // namespace ArrangementPainter

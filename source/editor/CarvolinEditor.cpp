@@ -6,6 +6,7 @@
 #include "pianoroll/PianoRollComponent.h"
 #include "plugin/CarvolinProcessor.h"
 #include "ui/Palette.h"
+#include "ui/RepaintAreas.h"
 
 #include <algorithm>
 
@@ -170,7 +171,10 @@ void CarvolinEditor::arrangementChanged()
 
 void CarvolinEditor::syncFromModel()
 {
+    const ScopedRepaint repaintChanges (*this);
+
     const auto snapshot = model.getSnapshot();
+    const auto tracksChanged = static_cast<int> (tracks.size()) != snapshot->numTracks;
 
     // Track headers: added or removed at the end, instruments as chosen.
     while ((int) tracks.size() > snapshot->numTracks)
@@ -255,7 +259,12 @@ void CarvolinEditor::syncFromModel()
 
     updateUndoButtons();
     midiOutButton.setToggleState (snapshot->midiOut, juce::dontSendNotification);
-    layOutAndRepaint();
+
+    // Clips that moved, came or went repaint where they were and are; the
+    // lanes themselves change only with the number of tracks.
+    resized();
+    if (tracksChanged)
+        repaint();
 }
 
 void CarvolinEditor::updateUndoButtons()
@@ -378,6 +387,59 @@ void CarvolinEditor::scrollBarMoved (juce::ScrollBar* scrollBar, double newRange
     repaint();
 }
 
+CarvolinEditor::Look CarvolinEditor::currentLook() const
+{
+    Look look;
+    for (const auto id : selection.items())
+        if (auto* selected = findClip (id))
+            look.frames.push_back (ArrangementPainter::selectionFrame (selected->getBounds() + arrangementArea.getPosition()));
+
+    look.band = rubberBand;
+    if (fileDragHover && hoverTrackIndex >= 0 && hoverQuarter >= 0)
+        look.dropPreview = hoverRect;
+    return look;
+}
+
+void CarvolinEditor::repaintChangesSince (const Look& before)
+{
+    for (const auto& area : changedAreas (before, currentLook()))
+        repaint (area);
+}
+
+std::vector<juce::Rectangle<int>> CarvolinEditor::changedAreas (const Look& before, const Look& after)
+{
+    // A frame that came or went, or moved with its clip, is painted again;
+    // the frames that stay where they were are left alone.
+    const auto order = [] (const juce::Rectangle<int>& a, const juce::Rectangle<int>& b) {
+        return std::tuple (a.getX(), a.getY(), a.getWidth(), a.getHeight()) < std::tuple (b.getX(), b.getY(), b.getWidth(), b.getHeight());
+    };
+    auto was = before.frames;
+    auto now = after.frames;
+    std::sort (was.begin(), was.end(), order);
+    std::sort (now.begin(), now.end(), order);
+    std::vector<juce::Rectangle<int>> changedFrames, areas;
+    std::set_symmetric_difference (was.begin(), was.end(), now.begin(), now.end(), std::back_inserter (changedFrames), order);
+
+    // A frame is a band around its clip: the clip inside it need not be painted again.
+    for (auto frame : changedFrames)
+    {
+        constexpr int band = ArrangementPainter::selectionFrameThickness;
+        areas.push_back (frame.removeFromTop (band));
+        areas.push_back (frame.removeFromBottom (band));
+        areas.push_back (frame.removeFromLeft (band));
+        areas.push_back (frame.removeFromRight (band));
+    }
+
+    RepaintAreas::addBandChange (before.band, after.band, areas);
+
+    if (before.dropPreview != after.dropPreview)
+        for (const auto& area : { before.dropPreview, after.dropPreview })
+            if (area.has_value())
+                areas.push_back (area->expanded (2));
+
+    return RepaintAreas::bounded (std::move (areas));
+}
+
 void CarvolinEditor::paint (juce::Graphics& g)
 {
     arrangementArea = ArrangementGeometry::arrangementArea (getWidth(), static_cast<int> (tracks.size()));
@@ -497,6 +559,8 @@ void CarvolinEditor::setTool (EditTool tool)
 
 void CarvolinEditor::deleteSelectedClip()
 {
+    const ScopedRepaint repaintChanges (*this);
+
     if (selection.isEmpty())
         return;
 
@@ -507,7 +571,6 @@ void CarvolinEditor::deleteSelectedClip()
         for (const auto id : ids)
             edit.removeClip (id);
     });
-    repaint();
 }
 
 int CarvolinEditor::gridTicks() const

@@ -235,6 +235,39 @@ private:
     void writeMidiFileAndReport (const juce::File& target);
 
     void updateFileDragHover (int x, int y);
+
+    //==============================================================================
+    /** What the editor paints of a gesture or a selection, over its lanes:
+        the frames around the selected clips, the rubber band, the preview of
+        a dropped file. Taken before a change and compared after it, it tells
+        the areas to paint again; clips that move repaint where they were and
+        where they are by themselves.
+    */
+    struct Look
+    {
+        std::vector<juce::Rectangle<int>> frames;
+        std::optional<juce::Rectangle<int>> band;
+        std::optional<juce::Rectangle<int>> dropPreview;
+    };
+
+    Look currentLook() const;
+    static std::vector<juce::Rectangle<int>> changedAreas (const Look& before, const Look& after);
+    void repaintChangesSince (const Look& before);
+
+    /** Repaints, when it ends, what changed on screen while it lasted. */
+    class ScopedRepaint
+    {
+    public:
+        explicit ScopedRepaint (CarvolinEditor& e) : owner (e), before (e.currentLook()) {}
+        ~ScopedRepaint() { owner.repaintChangesSince (before); }
+        ScopedRepaint (const ScopedRepaint&) = delete;
+        ScopedRepaint& operator= (const ScopedRepaint&) = delete;
+
+    private:
+        CarvolinEditor& owner;
+        const Look before;
+    };
+
     juce::Point<int> toLanes (juce::Point<int> editorPosition) const noexcept;
     void launchMidiFileChooser (const juce::String& title, int chooserFlags, void (CarvolinEditor::*completion) (const juce::FileChooser&));
 

@@ -75,28 +75,31 @@ std::vector<const ClipData*> CarvolinEditor::clipsOtherThan (const Selection<Cli
 
 void CarvolinEditor::addClipsSelected (const std::vector<ClipData>& added, const juce::String& name)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     std::vector<ClipId> ids;
     model.perform (name, [&] (ArrangementModel::Edit& edit) {
         for (const auto& clip : added)
             ids.push_back (edit.addClip (clip));
     });
     selection.set (std::move (ids));
-    repaint();
 }
 
 void CarvolinEditor::selectAll()
 {
+    const ScopedRepaint repaintChanges (*this);
+
     std::vector<ClipId> all;
     for (const auto& clip : clips)
         all.push_back (clip->clipId);
     selection.set (std::move (all));
-    repaint();
 }
 
 void CarvolinEditor::clearSelection()
 {
+    const ScopedRepaint repaintChanges (*this);
+
     selection.clear();
-    repaint();
 }
 
 void CarvolinEditor::copySelection()

@@ -23,21 +23,26 @@ bool CarvolinEditor::isInterestedInFileDrag (const juce::StringArray& files)
 
 void CarvolinEditor::fileDragEnter (const juce::StringArray&, int x, int y)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     fileDragHover = true;
     updateFileDragHover (x, y);
 }
 
 void CarvolinEditor::fileDragMove (const juce::StringArray&, int x, int y)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     updateFileDragHover (x, y);
 }
 
 void CarvolinEditor::fileDragExit (const juce::StringArray&)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     fileDragHover = false;
     hoverTrackIndex = -1;
     hoverQuarter = -1;
-    repaint();
 }
 
 void CarvolinEditor::updateFileDragHover (int x, int y)
@@ -48,7 +53,6 @@ void CarvolinEditor::updateFileDragHover (int x, int y)
     {
         hoverQuarter = -1;
         hoverTrackIndex = -1;
-        repaint();
         return;
     }
 
@@ -63,17 +67,17 @@ void CarvolinEditor::updateFileDragHover (int x, int y)
                   arrangementArea.getY() + lane * geo::laneHeight + geo::clipTopInset,
                   geo::spanWidth (q, Arrangement::quartersPerBar, view),
                   geo::clipHeight };
-    repaint();
 }
 
 void CarvolinEditor::filesDropped (const juce::StringArray& files, int, int)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     fileDragHover = false;
 
     // The clip goes where the last drag move showed its preview.
     if (hoverTrackIndex < 0 || hoverQuarter < 0)
     {
-        repaint();
         return;
     }
 
@@ -95,7 +99,6 @@ void CarvolinEditor::filesDropped (const juce::StringArray& files, int, int)
         {
             dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Overlap Detected",
                                  "Cannot place MIDI clip here - overlaps with existing clip.");
-            repaint();
             return;
         }
 
@@ -107,13 +110,11 @@ void CarvolinEditor::filesDropped (const juce::StringArray& files, int, int)
         if (auto* clip = findClip (id))
             clip->onDoubleClick = nullptr;
         selection.selectOnly (id);
-        layOutAndRepaint();
         break;
     }
 
     hoverTrackIndex = -1;
     hoverQuarter = -1;
-    repaint();
 }
 
 //==============================================================================

@@ -47,6 +47,8 @@ void CarvolinEditor::mouseMove (const juce::MouseEvent& event)
 
 void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     namespace geo = ArrangementGeometry;
     const auto position = event.getPosition();
     const auto numTracks = static_cast<int> (tracks.size());
@@ -113,7 +115,6 @@ void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
                 const auto local = toLanes (position);
                 grabOffset = { local.x - extent.x, juce::int64 { local.y } - extent.y };
             }
-            repaint();
             break;
         }
 
@@ -159,7 +160,6 @@ void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
                     isResizing = true;
                     resizingClip = clip->clipId;
                     selection.selectOnly (clip->clipId);
-                    repaint();
                     break;
                 }
             }
@@ -170,6 +170,8 @@ void CarvolinEditor::mouseDown (const juce::MouseEvent& event)
 
 void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     namespace geo = ArrangementGeometry;
     const auto position = event.getPosition();
     const auto view = getView();
@@ -203,7 +205,6 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
                     externalDragStarted = false;
                     commitMovedClips();
                     performExternalDragDropOfFiles ({ path }, false, nullptr, nullptr);
-                    repaint();
                     return;
                 }
             }
@@ -220,7 +221,6 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
                 moveGrabbedClips (lane, start);
             }
 
-            repaint();
             break;
         }
 
@@ -236,7 +236,6 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
             });
             clip.setBounds (geo::quarterToX (clip.startQ, view), drawTrackIndex * geo::laneHeight + geo::clipTopInset,
                             geo::spanWidth (clip.startQ, clip.lengthQ, view), geo::clipHeight);
-            repaint();
             break;
         }
 
@@ -264,7 +263,6 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
                 resizing->lengthQ = len;
                 resized();
             }
-            repaint();
             break;
         }
     }
@@ -272,6 +270,8 @@ void CarvolinEditor::mouseDrag (const juce::MouseEvent& event)
 
 void CarvolinEditor::mouseUp (const juce::MouseEvent&)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     switch (currentTool)
     {
         case EditTool::Resize:
@@ -293,7 +293,6 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
             {
                 bandStart.reset();
                 rubberBand.reset();
-                repaint();
                 return;
             }
 
@@ -305,7 +304,6 @@ void CarvolinEditor::mouseUp (const juce::MouseEvent&)
                 if (std::exchange (selectOnlyOnRelease, false) && ! draggedSincePress)
                 {
                     selection.selectOnly (pressed);
-                    repaint();
                 }
                 return;
             }
@@ -324,17 +322,13 @@ void CarvolinEditor::dragRubberBand (juce::Point<int> position)
     rubberBand = juce::Rectangle<int> (*bandStart, position);
     const auto band = rubberBand->translated (-arrangementArea.getX(), -arrangementArea.getY());
 
-    auto touched = selectedBeforeBand;
+    selection.set (selectedBeforeBand);
     for (const auto& clip : clips)
     {
         const auto extent = clip->getExtent();
-        const auto meets = extent.x < band.getRight() && band.getX() < extent.getRight() && extent.y < band.getBottom() && band.getY() < extent.y + extent.height;
-        if (meets && std::find (touched.begin(), touched.end(), clip->clipId) == touched.end())
-            touched.push_back (clip->clipId);
+        if (extent.x < band.getRight() && band.getX() < extent.getRight() && extent.y < band.getBottom() && band.getY() < extent.y + extent.height)
+            selection.add (clip->clipId);
     }
-
-    selection.set (std::move (touched));
-    repaint();
 }
 
 void CarvolinEditor::moveGrabbedClips (int lane, int start)
@@ -407,6 +401,8 @@ void CarvolinEditor::commitMovedClip (ScoreComponent& clip, const juce::String& 
 
 void CarvolinEditor::endGestureWithoutChange()
 {
+    const ScopedRepaint repaintChanges (*this);
+
     // A gesture cut short by another change (a key, a host) leaves the clips
     // as the model has them.
     isMoving = isResizing = isPanning = false;
@@ -429,7 +425,7 @@ void CarvolinEditor::endGestureWithoutChange()
         if (clip->source != nullptr)
             static_cast<ClipData&> (*clip) = clip->source->data;
 
-    layOutAndRepaint();
+    resized();
 }
 
 void CarvolinEditor::finishDrawing()
@@ -443,10 +439,7 @@ void CarvolinEditor::finishDrawing()
     drawTrackIndex = -1;
 
     if (wouldOverlap (preview->track, preview->startQ, preview->lengthQ, preview.get()))
-    {
-        repaint();
         return;
-    }
 
     const ClipData drawn { preview->track, preview->startQ, preview->lengthQ, {} };
     model.perform ("Draw Clip", [&drawn] (ArrangementModel::Edit& edit) { edit.addClip (drawn); });

@@ -109,6 +109,7 @@ void ScoreComponent::paint (juce::Graphics& g)
     const auto innerWidth = static_cast<float> (iw);
     const auto rowHeight = static_cast<int> (juce::jmax<juce::int64> (2, ih / span));
 
+    // Only the notes in the area being painted.
     g.setColour (juce::Colour (0xb2ffffff));
     for (const auto& note : notes)
     {
@@ -120,6 +121,8 @@ void ScoreComponent::paint (juce::Graphics& g)
 
         const auto rowPosition = static_cast<float> (note.pitch - lo) / static_cast<float> (span);
         const auto y = 6 + static_cast<int> (juce::jlimit<juce::int64> (-1000000, 1000000, truncated ((1.0f - rowPosition) * static_cast<float> (ih))));
-        g.fillRect (shown.getStart(), y, shown.getLength(), rowHeight);
+        const juce::Rectangle<int> row (shown.getStart(), y, shown.getLength(), rowHeight);
+        if (g.clipRegionIntersects (row))
+            g.fillRect (row);
     }
 }

@@ -2,8 +2,12 @@
 
 #include "model/IntRange.h"
 #include "model/Quantize.h"
+#include "pianoroll/NoteEditing.h"
 #include "pianoroll/PianoRollPainter.h"
 #include "ui/Palette.h"
+#include "ui/RepaintAreas.h"
+
+#include <unordered_map>
 
 namespace
 {
@@ -156,8 +160,12 @@ void PianoRollComponent::deleteNote (ClipNote* note)
     if (resizingNote == note)
         resizingNote = nullptr;
 
+    std::vector<juce::Rectangle<int>> areas;
+    addAreasOf (*note, areas);
+    for (const auto& area : areas)
+        repaint (area);
+
     workingNotes.removeObject (note);
-    repaint();
 }
 
 void PianoRollComponent::loadNotesFromClip()
@@ -204,14 +212,27 @@ std::vector<ClipNote> PianoRollComponent::getNotes() const
 
 void PianoRollComponent::setNotes (const std::vector<ClipNote>& notes)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     selection.clear();
     resizingNote = grabbedNote = velocityNote = nullptr;
-    workingNotes.clear();
-    for (const auto& note : notes)
-        workingNotes.add (new ClipNote (note));
+
+    // As many notes as before (an undone move, resize or velocity change)
+    // take the new values in place, so that only the changed ones are
+    // painted again.
+    if (static_cast<size_t> (workingNotes.size()) == notes.size())
+    {
+        for (size_t i = 0; i < notes.size(); ++i)
+            *workingNotes.getUnchecked (static_cast<int> (i)) = notes[i];
+    }
+    else
+    {
+        workingNotes.clear();
+        for (const auto& note : notes)
+            workingNotes.add (new ClipNote (note));
+    }
 
     updateUndoButtons();
-    repaint();
 }
 
 //==============================================================================
@@ -358,6 +379,118 @@ void PianoRollComponent::mouseWheelMove (const juce::MouseEvent& event, const ju
 
     updateScrollBars();
     repaint();
+}
+
+//==============================================================================
+PianoRollComponent::Look PianoRollComponent::currentLook() const
+{
+    Look look;
+    look.notes.reserve ((size_t) workingNotes.size());
+    for (const auto* note : workingNotes)
+    {
+        const auto selected = selection.contains (const_cast<ClipNote*> (note));
+        look.notes.push_back ({ note, *note, selected ? (isMoving ? 2 : 1) : 0 });
+    }
+
+    if (isDrawing && drawingNote != nullptr)
+        look.drawing = *drawingNote;
+
+    look.band = rubberBand;
+
+    if (velocityLaneShown && velocityNote != nullptr)
+    {
+        const auto bar = NoteEditing::velocityBar (geometry.tickToX (velocityNote->startTick), velocityNote->velocity, velocityLaneArea);
+        look.velocityNumber = std::pair { PianoRollPainter::velocityNumberArea (bar, velocityLaneArea), velocityNote->velocity };
+    }
+
+    return look;
+}
+
+void PianoRollComponent::addAreasOf (const ClipNote& note, std::vector<juce::Rectangle<int>>& areas) const
+{
+    const auto bounds = getLocalBounds().toFloat();
+    const auto add = [&] (juce::Rectangle<float> area) {
+        // Cut to the view first, so that far-off notes stay within int range.
+        const auto shown = area.getIntersection (bounds);
+        if (! shown.isEmpty())
+            areas.push_back (shown.getSmallestIntegerContainer());
+    };
+
+    // The outline reaches past the note by half its width, and smoothing a pixel more.
+    add (geometry.noteBounds (note).expanded (2.0f));
+
+    if (velocityLaneShown)
+        add (NoteEditing::velocityBar (geometry.tickToX (note.startTick), note.velocity, velocityLaneArea).expanded (1.0f));
+}
+
+void PianoRollComponent::repaintChangesSince (const Look& before)
+{
+    for (const auto& area : changedAreas (before, currentLook()))
+        repaint (area);
+}
+
+std::vector<juce::Rectangle<int>> PianoRollComponent::changedAreas (const Look& before, const Look& after) const
+{
+    std::vector<juce::Rectangle<int>> areas;
+
+    const auto sameNotes = before.notes.size() == after.notes.size()
+        && std::equal (before.notes.begin(), before.notes.end(), after.notes.begin(), [] (const auto& a, const auto& b) { return a.note == b.note; });
+
+    if (sameNotes)
+    {
+        for (size_t i = 0; i < after.notes.size(); ++i)
+        {
+            const auto& was = before.notes[i];
+            const auto& now = after.notes[i];
+            if (was.value != now.value || was.state != now.state)
+            {
+                addAreasOf (was.value, areas);
+                addAreasOf (now.value, areas);
+            }
+        }
+    }
+    else
+    {
+        // Notes came or went: where each one gone was, where each new one is,
+        // and both places of the ones that changed.
+        std::unordered_map<const ClipNote*, const Look::Note*> earlier;
+        for (const auto& was : before.notes)
+            earlier.emplace (was.note, &was);
+
+        for (const auto& now : after.notes)
+        {
+            const auto found = earlier.find (now.note);
+            if (found == earlier.end())
+            {
+                addAreasOf (now.value, areas);
+                continue;
+            }
+
+            if (found->second->value != now.value || found->second->state != now.state)
+            {
+                addAreasOf (found->second->value, areas);
+                addAreasOf (now.value, areas);
+            }
+            earlier.erase (found);
+        }
+
+        for (const auto& [note, was] : earlier)
+            addAreasOf (was->value, areas);
+    }
+
+    if (before.drawing != after.drawing)
+        for (const auto& drawn : { before.drawing, after.drawing })
+            if (drawn.has_value())
+                addAreasOf (*drawn, areas);
+
+    RepaintAreas::addBandChange (before.band, after.band, areas);
+
+    if (before.velocityNumber != after.velocityNumber)
+        for (const auto& number : { before.velocityNumber, after.velocityNumber })
+            if (number.has_value())
+                areas.push_back (number->first.expanded (1));
+
+    return RepaintAreas::bounded (std::move (areas));
 }
 
 //==============================================================================

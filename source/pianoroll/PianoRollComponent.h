@@ -181,14 +181,53 @@ private:
     void beginEdit();
     void endEdit();
     void setNotes (const std::vector<ClipNote>& notes);
-    void replaceSelected (const std::vector<ClipNote>& changed);
     std::vector<ClipNote> selectedNotes() const;
     void addNotesSelected (const std::vector<ClipNote>& notes);
     void updateUndoButtons();
     void showContextMenu();
-    juce::Rectangle<int> pixelsOf (const ClipNote& note) const;
     ClipNote* velocityBarAt (juce::Point<int> point) const;
     juce::int64 clipEndTick() const noexcept;
+
+    //==============================================================================
+    /** What the notes and the marks of a gesture look like on screen. Taken
+        before a change and compared after it, it tells the areas to paint
+        again: where each changed note was and where it is now.
+    */
+    struct Look
+    {
+        struct Note
+        {
+            const ClipNote* note;
+            ClipNote value;
+            int state; ///< 0 plain, 1 selected, 2 selected and moving
+        };
+
+        std::vector<Note> notes;
+        std::optional<ClipNote> drawing;
+        std::optional<juce::Rectangle<int>> band;
+        std::optional<std::pair<juce::Rectangle<int>, int>> velocityNumber; ///< where, and the number
+    };
+
+    Look currentLook() const;
+    std::vector<juce::Rectangle<int>> changedAreas (const Look& before, const Look& after) const;
+    void repaintChangesSince (const Look& before);
+
+    /** Repaints, when it ends, what changed on screen while it lasted. */
+    class ScopedRepaint
+    {
+    public:
+        explicit ScopedRepaint (PianoRollComponent& roll) : owner (roll), before (roll.currentLook()) {}
+        ~ScopedRepaint() { owner.repaintChangesSince (before); }
+        ScopedRepaint (const ScopedRepaint&) = delete;
+        ScopedRepaint& operator= (const ScopedRepaint&) = delete;
+
+    private:
+        PianoRollComponent& owner;
+        const Look before;
+    };
+
+    /** The area a note covers on the grid, and its bar in the velocity lane. */
+    void addAreasOf (const ClipNote& note, std::vector<juce::Rectangle<int>>& areas) const;
 
     // Gestures.
     void pressWithSelectTool (const juce::MouseEvent& event);

@@ -11,6 +11,8 @@
 //==============================================================================
 void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     const auto position = event.getPosition();
 
     if (event.mods.isPopupMenu())
@@ -55,7 +57,6 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
             isDrawing = true;
             drawingNote = std::make_unique<ClipNote> (ClipNote { pitch, lastClickedTick, gridTicks(), session.noteVelocity });
             startAudition (*drawingNote);
-            repaint();
             break;
         }
 
@@ -77,7 +78,6 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
                     grabbedNotes.clear();
                     for (auto* selected : selection.items())
                         grabbedNotes.emplace_back (selected, *selected);
-                    repaint();
                     break;
                 }
             }
@@ -102,7 +102,6 @@ void PianoRollComponent::pressWithSelectTool (const juce::MouseEvent& event)
     if (event.mods.isShiftDown() && hit != nullptr)
     {
         selection.toggle (hit);
-        repaint();
         return;
     }
 
@@ -112,7 +111,6 @@ void PianoRollComponent::pressWithSelectTool (const juce::MouseEvent& event)
         selectedBeforeBand = event.mods.isShiftDown() ? selection.items() : std::vector<ClipNote*>();
         selection.set (selectedBeforeBand);
         bandStart = position;
-        repaint();
         return;
     }
 
@@ -138,11 +136,12 @@ void PianoRollComponent::pressWithSelectTool (const juce::MouseEvent& event)
     grabbedNotes.clear();
     for (auto* selected : selection.items())
         grabbedNotes.emplace_back (selected, *selected);
-    repaint();
 }
 
 void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     const auto position = event.getPosition();
 
     if (velocityNote != nullptr)
@@ -154,13 +153,10 @@ void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
     if (bandStart.has_value())
     {
         rubberBand = juce::Rectangle<int> (*bandStart, position);
-        auto touched = selectedBeforeBand;
+        selection.set (selectedBeforeBand);
         for (auto* note : workingNotes)
-            if (PianoRollGeometry::isDrawablePitch (note->pitch) && geometry.noteBounds (*note).intersects (rubberBand->toFloat())
-                && std::find (touched.begin(), touched.end(), note) == touched.end())
-                touched.push_back (note);
-        selection.set (std::move (touched));
-        repaint();
+            if (PianoRollGeometry::isDrawablePitch (note->pitch) && geometry.noteBounds (*note).intersects (rubberBand->toFloat()))
+                selection.add (note);
         return;
     }
 
@@ -178,7 +174,6 @@ void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
         if (end > drawingNote->startTick)
         {
             drawingNote->lengthTicks = end - drawingNote->startTick;
-            repaint();
         }
     }
 }
@@ -203,8 +198,6 @@ void PianoRollComponent::dragSelectedNotes (juce::Point<int> position)
     if (const auto moved = NoteEditing::moved (originals, tickOffset, pitchOffset))
         for (size_t i = 0; i < grabbedNotes.size(); ++i)
             *grabbedNotes[i].first = (*moved)[i];
-
-    repaint();
 }
 
 void PianoRollComponent::resizeSelectedNotes (juce::Point<int> position)
@@ -221,8 +214,6 @@ void PianoRollComponent::resizeSelectedNotes (juce::Point<int> position)
 
     for (const auto& [note, was] : grabbedNotes)
         note->lengthTicks = note == resizingNote ? length : NoteEditing::lengthChangedBy (was, change, gridTicks(), clipEndTick());
-
-    repaint();
 }
 
 void PianoRollComponent::dragVelocity (juce::Point<int> position)
@@ -230,12 +221,12 @@ void PianoRollComponent::dragVelocity (juce::Point<int> position)
     const auto change = NoteEditing::velocityAt (position.y, velocityLaneArea) - velocityAtPress;
     for (const auto& [note, was] : velocitiesAtPress)
         note->velocity = NoteEditing::velocityChangedBy (was, change);
-
-    repaint();
 }
 
 void PianoRollComponent::mouseUp (const juce::MouseEvent&)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     stopAudition();
 
     if (velocityNote != nullptr)
@@ -244,13 +235,11 @@ void PianoRollComponent::mouseUp (const juce::MouseEvent&)
         session.noteVelocity = velocityNote->velocity;
         velocityNote = nullptr;
         velocitiesAtPress.clear();
-        repaint();
     }
     else if (bandStart.has_value())
     {
         bandStart.reset();
         rubberBand.reset();
-        repaint();
     }
     else if (isResizing)
     {
@@ -266,13 +255,11 @@ void PianoRollComponent::mouseUp (const juce::MouseEvent&)
         isMoving = false;
         grabbedNote = nullptr;
         grabbedNotes.clear();
-        repaint();
     }
     else if (isDrawing && drawingNote != nullptr)
     {
         workingNotes.add (drawingNote.release());
         isDrawing = false;
-        repaint();
     }
 
     endEdit();
@@ -296,6 +283,8 @@ ClipNote* PianoRollComponent::velocityBarAt (juce::Point<int> point) const
 //==============================================================================
 bool PianoRollComponent::keyPressed (const juce::KeyPress& key)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     const auto mods = key.getModifiers();
     const auto code = key.getKeyCode();
     const auto plain = ! mods.isCommandDown() && ! mods.isAltDown();
@@ -343,6 +332,8 @@ std::vector<ClipNote> PianoRollComponent::selectedNotes() const
 
 void PianoRollComponent::addNotesSelected (const std::vector<ClipNote>& notes)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     if (notes.empty())
         return;
 
@@ -351,23 +342,24 @@ void PianoRollComponent::addNotesSelected (const std::vector<ClipNote>& notes)
     for (const auto& note : notes)
         selection.add (workingNotes.add (new ClipNote (note)));
     endEdit();
-    repaint();
 }
 
 void PianoRollComponent::clearSelection()
 {
+    const ScopedRepaint repaintChanges (*this);
+
     selection.clear();
-    repaint();
 }
 
 void PianoRollComponent::selectAll()
 {
+    const ScopedRepaint repaintChanges (*this);
+
     std::vector<ClipNote*> all;
     for (auto* note : workingNotes)
         if (PianoRollGeometry::isDrawablePitch (note->pitch))
             all.push_back (note);
     selection.set (std::move (all));
-    repaint();
 }
 
 void PianoRollComponent::copySelection()
@@ -399,6 +391,8 @@ void PianoRollComponent::duplicateSelection()
 
 void PianoRollComponent::deleteSelection()
 {
+    const ScopedRepaint repaintChanges (*this);
+
     if (selection.isEmpty())
         return;
 
@@ -410,6 +404,8 @@ void PianoRollComponent::deleteSelection()
 
 bool PianoRollComponent::moveSelection (int tickOffset, int pitchOffset)
 {
+    const ScopedRepaint repaintChanges (*this);
+
     if (selection.isEmpty() || ! canEdit())
         return false;
 
@@ -426,7 +422,6 @@ bool PianoRollComponent::moveSelection (int tickOffset, int pitchOffset)
     for (size_t i = 0; i < items.size(); ++i)
         *items[i] = (*moved)[i];
     endEdit();
-    repaint();
     return true;
 }
 

@@ -97,6 +97,11 @@ namespace PianoRollPainter
         g.drawImageAt (found->second, x - margin, y - margin);
     }
 
+    juce::Rectangle<int> velocityNumberArea (juce::Rectangle<float> bar, juce::Rectangle<int> lane) noexcept
+    {
+        return { IntRange::pixels (bar.getX()) + 8, lane.getY() + 2, 40, 14 };
+    }
+
     bool isBlackKey (int pitch) noexcept
     {
         switch (((pitch % 12) + 12) % 12)
@@ -121,7 +126,7 @@ namespace PianoRollPainter
             const auto pitch = PianoRollGeometry::highestPitch - row;
             const auto y = top + static_cast<float> (row) * rowHeight - scene.geometry.verticalScroll;
 
-            if (top > y + rowHeight || y > bottom)
+            if (top > y + rowHeight || y > bottom || ! g.clipRegionIntersects (juce::Rectangle<float> (static_cast<float> (scene.keyboardArea.getX()), y, static_cast<float> (scene.keyboardArea.getWidth()), rowHeight).getSmallestIntegerContainer().expanded (1)))
                 continue;
 
             const juce::Rectangle<float> key (static_cast<float> (scene.keyboardArea.getX()), y, static_cast<float> (scene.keyboardArea.getWidth()), rowHeight);
@@ -185,10 +190,13 @@ namespace PianoRollPainter
             lastColumn = IntRange::pixels (x);
             g.setColour (juce::Colour (0x66ffffff));
             g.fillRect (lastColumn, grid.getY(), 1, grid.getHeight());
-            g.setFont (10.0f);
-            g.setColour (juce::Colour (0x99ffffff));
-            g.drawText ("Misura " + juce::String (juce::int64 { scene.clipStartQ } / 4 + 1 + j), juce::Rectangle<int> (lastColumn + 2, grid.getY() - 15, 60, 12),
-                        juce::Justification::centredLeft, true);
+            const juce::Rectangle<int> label (lastColumn + 2, grid.getY() - 15, 60, 12);
+            if (g.clipRegionIntersects (label))
+            {
+                g.setFont (10.0f);
+                g.setColour (juce::Colour (0x99ffffff));
+                g.drawText ("Misura " + juce::String (juce::int64 { scene.clipStartQ } / 4 + 1 + j), label, juce::Justification::centredLeft, true);
+            }
         }
 
         g.setColour (juce::Colour (0x26ffffff));
@@ -213,6 +221,7 @@ namespace PianoRollPainter
         const auto& geometry = scene.geometry;
         const auto& grid = geometry.gridArea;
         const auto rowHeight = geometry.rowHeight();
+        const auto asked = g.getClipBounds().toFloat();
 
         for (const auto* note : scene.notes)
         {
@@ -223,7 +232,8 @@ namespace PianoRollPainter
             const auto rowTop = geometry.rowTop (note->pitch);
 
             if (static_cast<float> (grid.getY()) > rowTop + rowHeight || rowTop > static_cast<float> (grid.getBottom())
-                || static_cast<float> (grid.getX()) > bounds.getRight() || bounds.getX() > static_cast<float> (grid.getRight()))
+                || static_cast<float> (grid.getX()) > bounds.getRight() || bounds.getX() > static_cast<float> (grid.getRight())
+                || ! asked.intersects (bounds.expanded (2.0f)))
                 continue;
 
             const auto selected = scene.selection.contains (const_cast<ClipNote*> (note));
@@ -263,12 +273,15 @@ namespace PianoRollPainter
         g.drawText ("Velocity", juce::Rectangle<int> (4, lane.getY() + 4, lane.getX() - 6, 14), juce::Justification::centredLeft, true);
 
         juce::Graphics::ScopedSaveState saved (g);
-        g.reduceClipRegion (lane);
+        if (! g.reduceClipRegion (lane))
+            return;
 
+        const auto asked = g.getClipBounds();
+        const auto left = static_cast<float> (asked.getX()), right = static_cast<float> (asked.getRight());
         for (const auto* note : scene.notes)
         {
             const auto x = geometry.tickToX (note->startTick);
-            if (x + NoteEditing::barWidth < static_cast<float> (lane.getX()) || x > static_cast<float> (lane.getRight()))
+            if (x + NoteEditing::barWidth < left || x > right)
                 continue;
 
             g.setColour (scene.selection.contains (const_cast<ClipNote*> (note)) ? juce::Colour (0xccffff00) : Palette::clipOutline);
@@ -280,8 +293,7 @@ namespace PianoRollPainter
             const auto bar = NoteEditing::velocityBar (geometry.tickToX (scene.velocityNote->startTick), scene.velocityNote->velocity, lane);
             g.setColour (Palette::text);
             g.setFont (12.0f);
-            g.drawText (juce::String (scene.velocityNote->velocity), juce::Rectangle<int> (IntRange::pixels (bar.getX()) + 8, lane.getY() + 2, 40, 14),
-                        juce::Justification::centredLeft, false);
+            g.drawText (juce::String (scene.velocityNote->velocity), velocityNumberArea (bar, lane), juce::Justification::centredLeft, false);
         }
     }
 
@@ -291,8 +303,12 @@ namespace PianoRollPainter
         g.setColour (Palette::darkBand);
         g.fillRect (0, 0, scene.width, headerHeight);
 
-        g.setColour (Palette::text);
-        g.drawText (scene.title, juce::Rectangle<int> (10, 10, 500, 30), juce::Justification::centredLeft, true);
+        const juce::Rectangle<int> titleArea (10, 10, 500, 30);
+        if (g.clipRegionIntersects (titleArea))
+        {
+            g.setColour (Palette::text);
+            g.drawText (scene.title, titleArea, juce::Justification::centredLeft, true);
+        }
 
         paintKeyboard (g, scene);
         paintGrid (g, scene);

@@ -90,6 +90,9 @@ namespace PianoRollPainter
     void paintNotes (juce::Graphics& g, const Scene& scene);
     void paintVelocityLane (juce::Graphics& g, const Scene& scene);
 
+    /** Where the velocity of a bar being dragged is written, beside the bar. */
+    juce::Rectangle<int> velocityNumberArea (juce::Rectangle<float> bar, juce::Rectangle<int> lane) noexcept;
+
     /** True when pitch mod 12 is 1, 3, 6, 8 or 10. */
     bool isBlackKey (int pitch) noexcept;
 } // namespace PianoRollPainter

@@ -56,6 +56,10 @@ struct CarvolinEditorTestAccess
     static juce::Rectangle<int> hoverRect (CarvolinEditor& e) { return e.hoverRect; }
     static bool fileDragHover (CarvolinEditor& e) { return e.fileDragHover; }
 
+    /** What the editor paints over its lanes now, and the areas it asks to paint again for what changed since. */
+    static auto look (const CarvolinEditor& e) { return e.currentLook(); }
+    static auto changedAreas (const CarvolinEditor& e, const CarvolinEditor::Look& before) { return CarvolinEditor::changedAreas (before, e.currentLook()); }
+
     /** Adds a clip the way a restored one is added: into the model, as part
         of the state the test starts from (no undo step; the history is cleared).
     */

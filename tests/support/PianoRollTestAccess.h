@@ -14,4 +14,8 @@ struct PianoRollTestAccess
     static auto& horizontalScrollBar (PianoRollComponent& p) { return p.horizontalScrollBar; }
     static auto& velocityButton (PianoRollComponent& p) { return p.velocityButton; }
     static auto& undoButton (PianoRollComponent& p) { return p.undoButton; }
+
+    /** What the roll shows now, and the areas it asks to paint again for what changed since. */
+    static auto look (const PianoRollComponent& p) { return p.currentLook(); }
+    static auto changedAreas (const PianoRollComponent& p, const PianoRollComponent::Look& before) { return p.changedAreas (before, p.currentLook()); }
 };

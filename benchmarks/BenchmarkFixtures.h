@@ -1,0 +1,37 @@
+#pragma once
+
+#include "model/ArrangementModel.h"
+
+#include <memory>
+
+/** The arrangements and clips the benchmarks measure on. */
+namespace BenchmarkFixtures
+{
+    /** 16 tracks x 33 clips x 200 notes: the largest arrangement a user can
+        make with full lanes.
+    */
+    inline ArrangementSnapshot bigArrangement (ArrangementModel& model)
+    {
+        ArrangementSnapshot arrangement;
+        arrangement.numTracks = 16;
+        for (int track = 1; track <= 16; ++track)
+            for (int start = 0; start < 132; start += 4)
+            {
+                ClipData clip { track, start, 4, {} };
+                for (int n = 0; n < 200; ++n)
+                    clip.notes.push_back ({ 40 + (n * 7) % 48, n * 19, 120, 100 });
+                arrangement.clips.push_back (std::make_shared<const Clip> (Clip { model.nextClipId(), std::move (clip) }));
+            }
+        return arrangement;
+    }
+
+    /** A 132-quarter clip with the given number of notes spread over it and over the keys. */
+    inline ClipData bigClip (int numNotes)
+    {
+        ClipData clip { 1, 0, 132, {} };
+        clip.notes.reserve ((size_t) numNotes);
+        for (int i = 0; i < numNotes; ++i)
+            clip.notes.push_back ({ 21 + (i * 37) % 88, (int) ((juce::int64) i * 132 * 960 / juce::jmax (1, numNotes)), 240, 100 });
+        return clip;
+    }
+} // namespace BenchmarkFixtures

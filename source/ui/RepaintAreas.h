@@ -1,0 +1,49 @@
+#pragma once
+
+#include <juce_graphics/juce_graphics.h>
+
+#include <optional>
+#include <vector>
+
+//==============================================================================
+/** The areas a view asks to have painted again after a change. */
+namespace RepaintAreas
+{
+    /** Past a few hundred areas, one rectangle around them all costs less to
+        keep (the window merges each area it is given into the ones it holds)
+        and about as much to paint.
+    */
+    constexpr size_t mostAreas = 1024;
+
+    inline std::vector<juce::Rectangle<int>> bounded (std::vector<juce::Rectangle<int>> areas)
+    {
+        if (areas.size() <= mostAreas)
+            return areas;
+
+        juce::Rectangle<int> all;
+        for (const auto& area : areas)
+            all = all.getUnion (area);
+        return { all };
+    }
+
+    /** Adds where a rubber band (a see-through fill inside an outline) changed
+        from before to after: where either band is, except inside both, away
+        from both outlines.
+    */
+    inline void addBandChange (const std::optional<juce::Rectangle<int>>& before, const std::optional<juce::Rectangle<int>>& after,
+                               std::vector<juce::Rectangle<int>>& areas)
+    {
+        if (before == after)
+            return;
+
+        juce::RectangleList<int> changed;
+        for (const auto& band : { before, after })
+            if (band.has_value())
+                changed.add (band->expanded (1));
+
+        if (before.has_value() && after.has_value())
+            changed.subtract (before->getIntersection (*after).reduced (2));
+
+        areas.insert (areas.end(), changed.begin(), changed.end());
+    }
+} // namespace RepaintAreas
