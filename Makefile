@@ -63,7 +63,7 @@ fuzz: deps
 
 bench: configure
 	cmake --build $(BUILD_DIR) --target CarvolinBenchmarks
-	scripts/run-with-display.sh "$(BUILD_DIR)/benchmarks/CarvolinBenchmarks"
+	scripts/run-benchmarks.sh "$(BUILD_DIR)"
 
 build: configure
 	cmake --build $(BUILD_DIR)

@@ -3,7 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <X11/Xlib.h>
 #include <ctime>
 
 // Frames of a gesture as the user sees them: the mouse event handled, then
@@ -12,24 +11,6 @@
 
 namespace
 {
-    /** JUCE installs its X error handlers only in an application. On a bare
-        virtual display without a window manager, the atoms a new window's
-        properties name do not exist yet, and setting them with atom 0 would
-        end the process; interned here first, they exist for the whole run.
-    */
-    bool internWindowManagerAtoms()
-    {
-        static ::Display* const display = XOpenDisplay (nullptr);
-        if (display == nullptr)
-            return false;
-
-        for (const auto* name : { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "_NET_WM_PING", "WM_CHANGE_STATE", "WM_STATE",
-                                  "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "_NET_WM_PID", "_NET_FRAME_EXTENTS" })
-            XInternAtom (display, name, False);
-        XSync (display, False);
-        return true;
-    }
-
     /** A window on the screen holding the component under test, which paints
         a frame when asked and counts the frames it painted.
     */
@@ -49,11 +30,7 @@ namespace
 
         ~Window() override { removeFromDesktop(); }
 
-        static bool canOpen()
-        {
-            static const auto ready = internWindowManagerAtoms();
-            return ready && juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
-        }
+        static bool canOpen() { return juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr; }
 
         /** Paints what is waiting to be repainted, and copies it to the screen. */
         void paintFrame()

@@ -48,4 +48,21 @@ namespace
         paintEditor (state, *editor);
     }
     BENCHMARK (paintFullEditor)->Unit (benchmark::kMicrosecond);
+
+    // Opening the editor on the largest arrangement: its views built from the model.
+    void openEditorOnLargestArrangement (benchmark::State& state)
+    {
+        CarvolinProcessor processor;
+        fillProcessor (processor);
+        for (auto _ : state)
+        {
+            auto editor = makeEditor (processor);
+            benchmark::DoNotOptimize (editor.get());
+
+            state.PauseTiming();
+            editor.reset();
+            state.ResumeTiming();
+        }
+    }
+    BENCHMARK (openEditorOnLargestArrangement)->Unit (benchmark::kMillisecond);
 } // namespace
