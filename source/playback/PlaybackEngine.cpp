@@ -50,12 +50,21 @@ void PlaybackEngine::process (const PlaybackPlan* plan, Position position, int n
     }
 
     const auto samplesPerQuarter = sampleRate * 60.0 / position.bpm;
-    const auto startTick = position.ppq * Arrangement::ticksPerQuarter;
 
-    // A jump (a host's loop or a seek): what sounds ends at the jump, and a
-    // note that started before the new position is not started again.
-    if (wasPlaying && std::abs (position.ppq - expectedPpq) * samplesPerQuarter > 1.0)
+    // Hosts round the position they give: Ardour to 1/1920 of a quarter,
+    // a dozen samples at 120 BPM, now ahead of the samples played, now behind.
+    // A position that close to where the last block ended is the same
+    // playback going on: events are taken from where the last block ended,
+    // so that none is sent twice or missed. Anything farther is a jump (a
+    // host's loop or a seek): what sounds ends at the jump, and a note that
+    // started before the new position is not started again.
+    const auto drift = position.ppq - expectedPpq;
+    const auto goesOn = wasPlaying && std::abs (drift) <= maxDriftQuarters;
+    if (wasPlaying && ! goesOn)
         allNotesOff (midi, 0);
+
+    const auto fromPpq = goesOn ? expectedPpq : position.ppq;
+    const auto startTick = fromPpq * Arrangement::ticksPerQuarter;
 
     // An edit since the last block: a sounding note that the new plan no
     // longer plays here (removed, moved, shortened) ends now.

@@ -49,6 +49,12 @@ private:
     void noteOff (juce::MidiBuffer& midi, int channel, int key, int sample) noexcept;
     static size_t indexOf (int channel, int key) noexcept { return (size_t) ((channel - 1) * 128 + key); }
 
+    /** How far a block's position may be from where the last block ended
+        and still be the same playback going on (about 2 ms at 120 BPM): more
+        than any host rounds its position by, less than any loop or seek.
+    */
+    static constexpr double maxDriftQuarters = 1.0 / 256.0;
+
     double sampleRate = 44100.0;
     std::array<bool, 16 * 128> sounding {};
     int numSounding = 0;
