@@ -79,6 +79,17 @@ void Playback::prepare (double newSampleRate, bool ownTransport) noexcept
     engine.prepare (sampleRate);
 }
 
+juce::Optional<double> Playback::positionInSeconds (const juce::AudioPlayHead::PositionInfo& info) const noexcept
+{
+    if (const auto seconds = info.getTimeInSeconds())
+        return *seconds;
+
+    if (const auto samples = info.getTimeInSamples())
+        return static_cast<double> (*samples) / sampleRate;
+
+    return {};
+}
+
 PlaybackEngine::Position Playback::positionFor (juce::AudioPlayHead* playHead, int numSamples) noexcept
 {
     if (playHead != nullptr && ! usesOwnTransport)
@@ -86,15 +97,25 @@ PlaybackEngine::Position Playback::positionFor (juce::AudioPlayHead* playHead, i
         PlaybackEngine::Position position;
         if (const auto info = playHead->getPosition())
         {
+            position.bpm = info->getBpm().orFallback (engine.isPlaying() ? 0.0 : 120.0);
+            position.playing = info->getIsPlaying();
+
             if (const auto ppq = info->getPpqPosition())
             {
                 position.known = true;
                 position.ppq = *ppq;
-                position.bpm = info->getBpm().orFallback (engine.isPlaying() ? 0.0 : 120.0);
-                position.playing = info->getIsPlaying();
-                if (! (position.bpm > 0.0))
-                    position.known = false;
             }
+            else if (const auto seconds = positionInSeconds (*info); seconds.hasValue() && position.bpm > 0.0)
+            {
+                // A host that gives its place in time and its tempo but no
+                // count of beats (Ardour's LV2 position has the beat within
+                // the bar only): the quarters are counted at that tempo.
+                position.known = true;
+                position.ppq = *seconds * position.bpm / 60.0;
+            }
+
+            if (! (position.bpm > 0.0))
+                position.known = false;
         }
         return position;
     }

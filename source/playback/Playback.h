@@ -75,6 +75,7 @@ public:
 private:
     void run() override;
     PlaybackEngine::Position positionFor (juce::AudioPlayHead* playHead, int numSamples) noexcept;
+    juce::Optional<double> positionInSeconds (const juce::AudioPlayHead::PositionInfo& info) const noexcept;
     void drainAuditions (juce::MidiBuffer& midi, bool playbackOn) noexcept;
 
     // The snapshot whose plan is to be made next, and the one whose plan was published last.

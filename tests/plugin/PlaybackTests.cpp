@@ -321,6 +321,44 @@ TEST (Playback, AHostThatRoundsItsPositionPlaysEveryNoteWhole)
     EXPECT_TRUE (p.everyNoteEnded());
 }
 
+TEST (Playback, AHostThatGivesTimeButNoBeatsPlaysInTime)
+{
+    // Ardour's LV2 position has the time in samples, the tempo and the beat
+    // within the bar, but no count of beats, and comes only when the
+    // transport starts or moves: the quarters are counted from the time.
+    // (Without this the plug-in saw no position at all and stayed silent.)
+    struct TimeOnly final : public juce::AudioPlayHead
+    {
+        juce::Optional<PositionInfo> getPosition() const override
+        {
+            if (! sendNow)
+                return {};
+
+            PositionInfo info;
+            info.setTimeInSamples (samples);
+            info.setTimeInSeconds ((double) samples / 48000.0);
+            info.setBpm (120.0);
+            info.setIsPlaying (true);
+            return info;
+        }
+
+        bool sendNow = true;
+        juce::int64 samples = 0;
+    };
+
+    Player p (arrangement, true, 48000.0, 512);
+    TimeOnly timeOnly;
+    p.processor.setPlayHead (&timeOnly);
+    p.block (512);
+    timeOnly.sendNow = false;
+    p.playTo (4.5);
+    p.processor.setPlayHead (nullptr);
+
+    auto expected = expectedEvents();
+    expected.erase (std::remove_if (expected.begin(), expected.end(), [] (const Expected& e) { return e.tick >= 4320; }), expected.end());
+    expectSent (p, expected, "time without beats");
+}
+
 TEST (Playback, BypassAndANewStateEndWhatSounds)
 {
     Player p ({ { 1, 0, 8, { { 60, 0, 960 * 8, 100 } } } });
