@@ -14,6 +14,7 @@ required=(
     xvfb xauth x11-utils xdotool imagemagick
     python3 python3-mido midicsv lilv-utils serdi sordi lv2-dev
     pulseaudio libasound2-plugins
+    ardour
 )
 
 # JUCE itself: Debian's package where there is one; otherwise CMake fetches it.
