@@ -6,7 +6,6 @@
 #include "pianoroll/PianoRollComponent.h"
 #include "plugin/CarvolinProcessor.h"
 #include "ui/Palette.h"
-#include "ui/RepaintAreas.h"
 
 #include <algorithm>
 
@@ -78,7 +77,7 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
     drawToolButton.onClick = [this] { setTool (EditTool::Draw); };
     dragToolButton.onClick = [this] { setTool (EditTool::Drag); };
     resizeToolButton.onClick = [this] { setTool (EditTool::Resize); };
-    deleteButton.onClick = [this] { deleteSelectedClip(); };
+    deleteButton.onClick = [this] { deleteSelection(); };
     zoomInButton.onClick = [this] { zoomIn(); };
     zoomOutButton.onClick = [this] { zoomOut(); };
     saveMidiButton.onClick = [this] { saveMidi(); };
@@ -557,7 +556,7 @@ void CarvolinEditor::setTool (EditTool tool)
     resizeToolButton.setToggleState (tool == EditTool::Resize, juce::dontSendNotification);
 }
 
-void CarvolinEditor::deleteSelectedClip()
+void CarvolinEditor::deleteSelection()
 {
     const ScopedRepaint repaintChanges (*this);
 

@@ -5,6 +5,8 @@
 #include "editor/TrackComponent.h"
 #include "model/ArrangementModel.h"
 #include "model/Selection.h"
+#include "ui/EditCommands.h"
+#include "ui/RepaintAreas.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -36,6 +38,7 @@ class CarvolinEditor final : public juce::AudioProcessorEditor,
                              public juce::ScrollBar::Listener,
                              public juce::FileDragAndDropTarget,
                              public juce::DragAndDropContainer,
+                             public EditCommandTarget,
                              private ArrangementModel::Listener,
                              private juce::Timer
 {
@@ -78,43 +81,28 @@ public:
     /** Makes tool the tool in force and mirrors it on the four tool buttons. */
     void setTool (EditTool tool);
 
-    /** Deletes the selected clips, if any, and clears the selection. */
-    void deleteSelectedClip();
-
-    /** The commands of the keys and of the right-click menu, on the selected clips. */
-    void selectAll();
-    void clearSelection();
-    void copySelection();
-    void cutSelection();
-    void paste();
-    void duplicateSelection();
+    /** The commands of the keys and of the right-click menu, on the selected
+        clips. Delete removes them, if any, and clears the selection.
+    */
+    void selectAll() override;
+    void clearSelection() override;
+    void copySelection() override;
+    void cutSelection() override;
+    void paste() override;
+    void duplicateSelection() override;
+    void deleteSelection() override;
 
     /** Moves the selected clips by lanes and quarters, as one transaction;
         nothing moves when one of them would break a rule.
     */
     bool moveSelection (int laneOffset, int quarterOffset);
 
-    /** The commands of the right-click menu, by item id. */
-    enum MenuCommand
-    {
-        cutCommand = 1,
-        copyCommand,
-        pasteCommand,
-        duplicateCommand,
-        deleteCommand,
-        selectAllCommand,
-        undoCommand,
-        redoCommand
-    };
-
-    void performMenuCommand (int command);
-
     /** The selected clips, selected last at the back. */
     const Selection<ClipId>& getSelection() const noexcept { return selection; }
 
     /** Takes the last change back, or does the last one taken back again. */
-    void undo();
-    void redo();
+    void undo() override;
+    void redo() override;
 
     /** The arrangement's grid step in ticks, from the quantize box. */
     int gridTicks() const;
@@ -255,18 +243,8 @@ private:
     void repaintChangesSince (const Look& before);
 
     /** Repaints, when it ends, what changed on screen while it lasted. */
-    class ScopedRepaint
-    {
-    public:
-        explicit ScopedRepaint (CarvolinEditor& e) : owner (e), before (e.currentLook()) {}
-        ~ScopedRepaint() { owner.repaintChangesSince (before); }
-        ScopedRepaint (const ScopedRepaint&) = delete;
-        ScopedRepaint& operator= (const ScopedRepaint&) = delete;
-
-    private:
-        CarvolinEditor& owner;
-        const Look before;
-    };
+    using ScopedRepaint = RepaintAreas::ScopedRepaint<CarvolinEditor>;
+    friend ScopedRepaint;
 
     juce::Point<int> toLanes (juce::Point<int> editorPosition) const noexcept;
     void launchMidiFileChooser (const juce::String& title, int chooserFlags, void (CarvolinEditor::*completion) (const juce::FileChooser&));

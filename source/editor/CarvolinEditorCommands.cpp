@@ -23,24 +23,11 @@ bool CarvolinEditor::keyPressed (const juce::KeyPress& key)
     const auto code = key.getKeyCode();
     const auto plain = ! mods.isAnyModifierKeyDown();
 
+    if (performEditKey (key))
+        return true;
+
     if (EditKeys::isDelete (key) && currentTool == EditTool::Select && ! selection.isEmpty())
-        deleteSelectedClip();
-    else if (EditKeys::isUndo (key))
-        undo();
-    else if (EditKeys::isRedo (key))
-        redo();
-    else if (EditKeys::isCommand (key, 'A'))
-        selectAll();
-    else if (EditKeys::isCommand (key, 'C'))
-        copySelection();
-    else if (EditKeys::isCommand (key, 'X'))
-        cutSelection();
-    else if (EditKeys::isCommand (key, 'V'))
-        paste();
-    else if (EditKeys::isCommand (key, 'D'))
-        duplicateSelection();
-    else if (code == juce::KeyPress::escapeKey)
-        clearSelection();
+        deleteSelection();
     else if (plain && (code == juce::KeyPress::leftKey || code == juce::KeyPress::rightKey) && ! selection.isEmpty())
         moveSelection (0, code == juce::KeyPress::rightKey ? 1 : -1);
     else if (plain && (code == juce::KeyPress::upKey || code == juce::KeyPress::downKey) && ! selection.isEmpty())
@@ -111,7 +98,7 @@ void CarvolinEditor::copySelection()
 void CarvolinEditor::cutSelection()
 {
     copySelection();
-    deleteSelectedClip();
+    deleteSelection();
 }
 
 void CarvolinEditor::paste()
@@ -173,39 +160,17 @@ bool CarvolinEditor::moveSelection (int laneOffset, int quarterOffset)
 //==============================================================================
 void CarvolinEditor::showContextMenu()
 {
-    const auto hasSelection = ! selection.isEmpty();
-    juce::PopupMenu menu;
-    menu.addItem (cutCommand, "Cut", hasSelection);
-    menu.addItem (copyCommand, "Copy", hasSelection);
-    menu.addItem (pasteCommand, "Paste", processorRef.getEditingSession().clipboard.holdsClips());
-    menu.addItem (duplicateCommand, "Duplicate", hasSelection);
-    menu.addItem (deleteCommand, "Delete", hasSelection);
-    menu.addSeparator();
-    menu.addItem (selectAllCommand, "Select All", ! clips.empty());
-    menu.addSeparator();
-    menu.addItem (undoCommand, "Undo", model.canUndo());
-    menu.addItem (redoCommand, "Redo", model.canRedo());
+    MenuState state;
+    state.hasSelection = ! selection.isEmpty();
+    state.canPaste = processorRef.getEditingSession().clipboard.holdsClips();
+    state.hasItems = ! clips.empty();
+    state.canUndo = model.canUndo();
+    state.canRedo = model.canRedo();
 
-    dialogs.showMenu (std::move (menu), [safeThis = SafePointer<CarvolinEditor> (this)] (int chosen) {
+    dialogs.showMenu (createEditMenu (state), [safeThis = SafePointer<CarvolinEditor> (this)] (int chosen) {
         if (auto* editor = safeThis.getComponent())
             editor->performMenuCommand (chosen);
     });
-}
-
-void CarvolinEditor::performMenuCommand (int command)
-{
-    switch (command)
-    {
-        case cutCommand: cutSelection(); break;
-        case copyCommand: copySelection(); break;
-        case pasteCommand: paste(); break;
-        case duplicateCommand: duplicateSelection(); break;
-        case deleteCommand: deleteSelectedClip(); break;
-        case selectAllCommand: selectAll(); break;
-        case undoCommand: undo(); break;
-        case redoCommand: redo(); break;
-        default: break;
-    }
 }
 
 //==============================================================================

@@ -5,7 +5,6 @@
 #include "pianoroll/NoteEditing.h"
 #include "pianoroll/PianoRollPainter.h"
 #include "ui/Palette.h"
-#include "ui/RepaintAreas.h"
 
 #include <unordered_map>
 

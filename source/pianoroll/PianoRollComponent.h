@@ -6,6 +6,8 @@
 #include "pianoroll/NoteHistory.h"
 #include "pianoroll/PianoRollGeometry.h"
 #include "pianoroll/PianoRollPainter.h"
+#include "ui/EditCommands.h"
+#include "ui/RepaintAreas.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -34,7 +36,8 @@ enum class NoteTool
     painting is PianoRollPainter's and its gesture arithmetic NoteEditing's.
 */
 class PianoRollComponent final : public juce::Component,
-                                 public juce::ScrollBar::Listener
+                                 public juce::ScrollBar::Listener,
+                                 public EditCommandTarget
 {
 public:
     /** session keeps the clipboard and the velocity of new notes; without
@@ -99,19 +102,19 @@ public:
 
     //==============================================================================
     /** Takes the last note edit back, or does the last one taken back again. */
-    void undo();
-    void redo();
+    void undo() override;
+    void redo() override;
     bool canUndo() const noexcept { return history.canUndo(); }
     bool canRedo() const noexcept { return history.canRedo(); }
 
     /** The commands of the keys and of the right-click menu, on the selected notes. */
-    void selectAll();
-    void clearSelection();
-    void copySelection();
-    void cutSelection();
-    void paste();
-    void duplicateSelection();
-    void deleteSelection();
+    void selectAll() override;
+    void clearSelection() override;
+    void copySelection() override;
+    void cutSelection() override;
+    void paste() override;
+    void duplicateSelection() override;
+    void deleteSelection() override;
 
     /** Moves the selected notes by ticks and semitones, as one edit; nothing
         moves when one of them would leave the keys or the clip's start.
@@ -131,21 +134,6 @@ public:
     /** Shows or hides the velocity lane under the grid ("Velocity"). */
     void setVelocityLaneShown (bool shouldShow);
     bool isVelocityLaneShown() const noexcept { return velocityLaneShown; }
-
-    /** The commands of the right-click menu, by item id. */
-    enum MenuCommand
-    {
-        cutCommand = 1,
-        copyCommand,
-        pasteCommand,
-        duplicateCommand,
-        deleteCommand,
-        selectAllCommand,
-        undoCommand,
-        redoCommand
-    };
-
-    void performMenuCommand (int command);
 
     /** How the right-click menu is shown; tests replace it to choose an item. */
     std::function<void (juce::PopupMenu, std::function<void (int)>)> showMenu;
@@ -213,18 +201,8 @@ private:
     void repaintChangesSince (const Look& before);
 
     /** Repaints, when it ends, what changed on screen while it lasted. */
-    class ScopedRepaint
-    {
-    public:
-        explicit ScopedRepaint (PianoRollComponent& roll) : owner (roll), before (roll.currentLook()) {}
-        ~ScopedRepaint() { owner.repaintChangesSince (before); }
-        ScopedRepaint (const ScopedRepaint&) = delete;
-        ScopedRepaint& operator= (const ScopedRepaint&) = delete;
-
-    private:
-        PianoRollComponent& owner;
-        const Look before;
-    };
+    using ScopedRepaint = RepaintAreas::ScopedRepaint<PianoRollComponent>;
+    friend ScopedRepaint;
 
     /** The area a note covers on the grid, and its bar in the velocity lane. */
     void addAreasOf (const ClipNote& note, std::vector<juce::Rectangle<int>>& areas) const;

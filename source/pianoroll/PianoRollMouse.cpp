@@ -289,24 +289,11 @@ bool PianoRollComponent::keyPressed (const juce::KeyPress& key)
     const auto code = key.getKeyCode();
     const auto plain = ! mods.isCommandDown() && ! mods.isAltDown();
 
-    if (EditKeys::isUndo (key))
-        undo();
-    else if (EditKeys::isRedo (key))
-        redo();
-    else if (EditKeys::isCommand (key, 'A'))
-        selectAll();
-    else if (EditKeys::isCommand (key, 'C'))
-        copySelection();
-    else if (EditKeys::isCommand (key, 'X'))
-        cutSelection();
-    else if (EditKeys::isCommand (key, 'V'))
-        paste();
-    else if (EditKeys::isCommand (key, 'D'))
-        duplicateSelection();
-    else if (EditKeys::isDelete (key))
+    if (performEditKey (key))
+        return true;
+
+    if (EditKeys::isDelete (key))
         deleteSelection();
-    else if (code == juce::KeyPress::escapeKey)
-        clearSelection();
     else if (plain && (code == juce::KeyPress::upKey || code == juce::KeyPress::downKey))
         moveSelection (0, (code == juce::KeyPress::upKey ? 1 : -1) * (mods.isShiftDown() ? 12 : 1));
     else if (plain && ! mods.isShiftDown() && (code == juce::KeyPress::leftKey || code == juce::KeyPress::rightKey))
@@ -428,37 +415,15 @@ bool PianoRollComponent::moveSelection (int tickOffset, int pitchOffset)
 //==============================================================================
 void PianoRollComponent::showContextMenu()
 {
-    const auto hasSelection = ! selection.isEmpty();
-    juce::PopupMenu menu;
-    menu.addItem (cutCommand, "Cut", hasSelection);
-    menu.addItem (copyCommand, "Copy", hasSelection);
-    menu.addItem (pasteCommand, "Paste", session.clipboard.holdsNotes());
-    menu.addItem (duplicateCommand, "Duplicate", hasSelection);
-    menu.addItem (deleteCommand, "Delete", hasSelection);
-    menu.addSeparator();
-    menu.addItem (selectAllCommand, "Select All", ! workingNotes.isEmpty());
-    menu.addSeparator();
-    menu.addItem (undoCommand, "Undo", canUndo());
-    menu.addItem (redoCommand, "Redo", canRedo());
+    MenuState state;
+    state.hasSelection = ! selection.isEmpty();
+    state.canPaste = session.clipboard.holdsNotes();
+    state.hasItems = ! workingNotes.isEmpty();
+    state.canUndo = canUndo();
+    state.canRedo = canRedo();
 
-    showMenu (std::move (menu), [safeThis = SafePointer<PianoRollComponent> (this)] (int chosen) {
+    showMenu (createEditMenu (state), [safeThis = SafePointer<PianoRollComponent> (this)] (int chosen) {
         if (auto* roll = safeThis.getComponent())
             roll->performMenuCommand (chosen);
     });
-}
-
-void PianoRollComponent::performMenuCommand (int command)
-{
-    switch (command)
-    {
-        case cutCommand: cutSelection(); break;
-        case copyCommand: copySelection(); break;
-        case pasteCommand: paste(); break;
-        case duplicateCommand: duplicateSelection(); break;
-        case deleteCommand: deleteSelection(); break;
-        case selectAllCommand: selectAll(); break;
-        case undoCommand: undo(); break;
-        case redoCommand: redo(); break;
-        default: break;
-    }
 }

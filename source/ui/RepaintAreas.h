@@ -46,4 +46,23 @@ namespace RepaintAreas
 
         areas.insert (areas.end(), changed.begin(), changed.end());
     }
+
+    /** Repaints, when it ends, what changed on a view's screen while it
+        lasted. The view keeps what it paints of gestures and selections as a
+        Look: ScopedRepaint takes its currentLook() first and hands it to its
+        repaintChangesSince() at the end.
+    */
+    template <typename View>
+    class ScopedRepaint
+    {
+    public:
+        explicit ScopedRepaint (View& v) : view (v), before (v.currentLook()) {}
+        ~ScopedRepaint() { view.repaintChangesSince (before); }
+        ScopedRepaint (const ScopedRepaint&) = delete;
+        ScopedRepaint& operator= (const ScopedRepaint&) = delete;
+
+    private:
+        View& view;
+        const typename View::Look before;
+    };
 } // namespace RepaintAreas

@@ -140,7 +140,7 @@ TEST (Undo, TheEditorShowsEveryStepItTakesBack)
     // its component paints under the clips after it, as before.
     e.setTool (EditTool::Select);
     Pointer { e }.click (quarterX (1), laneY (0));
-    e.deleteSelectedClip();
+    e.deleteSelection();
     ASSERT_EQ (Access::clips (e).size(), 1u);
     e.undo();
     ASSERT_EQ (Access::clips (e).size(), 2u);

@@ -160,7 +160,7 @@ TEST (PianoRollWindow, DeletingTheOpenClipThenClosingIsSafe)
     EXPECT_TRUE (roll.isVisible());
 
     // A clip removed anyway (a host may call the command) closes its piano roll.
-    e.deleteSelectedClip();
+    e.deleteSelection();
     EXPECT_TRUE (Access::clips (e).empty());
     EXPECT_EQ (e.getPianoRollClip(), nullptr);
     EXPECT_FALSE (roll.isAttached());
