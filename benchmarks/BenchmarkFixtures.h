@@ -1,27 +1,20 @@
 #pragma once
 
 #include "model/ArrangementModel.h"
+#include "support/LargestArrangement.h"
 
 #include <memory>
 
 /** The arrangements and clips the benchmarks measure on. */
 namespace BenchmarkFixtures
 {
-    /** 16 tracks x 33 clips x 200 notes: the largest arrangement a user can
-        make with full lanes.
-    */
+    /** The largest arrangement (16 tracks x 33 clips x 200 notes) as the model holds it. */
     inline ArrangementSnapshot bigArrangement (ArrangementModel& model)
     {
         ArrangementSnapshot arrangement;
         arrangement.numTracks = 16;
-        for (int track = 1; track <= 16; ++track)
-            for (int start = 0; start < 132; start += 4)
-            {
-                ClipData clip { track, start, 4, {} };
-                for (int n = 0; n < 200; ++n)
-                    clip.notes.push_back ({ 40 + (n * 7) % 48, n * 19, 120, 100 });
-                arrangement.clips.push_back (std::make_shared<const Clip> (Clip { model.nextClipId(), std::move (clip) }));
-            }
+        for (auto& clip : largestArrangement())
+            arrangement.clips.push_back (std::make_shared<const Clip> (Clip { model.nextClipId(), std::move (clip) }));
         return arrangement;
     }
 

@@ -1,6 +1,7 @@
 #include "BenchmarkFixtures.h"
 #include "plugin/CarvolinProcessor.h"
 #include "support/AllocationCounter.h"
+#include "support/ScriptedPlayHead.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,21 +55,6 @@ namespace
 
 namespace
 {
-    /** A host transport rolling at 120 BPM, wrapping round at the timeline's end. */
-    struct RollingPlayHead final : public juce::AudioPlayHead
-    {
-        juce::Optional<PositionInfo> getPosition() const override
-        {
-            PositionInfo info;
-            info.setPpqPosition (ppq);
-            info.setBpm (120.0);
-            info.setIsPlaying (true);
-            return info;
-        }
-
-        double ppq = 0.0;
-    };
-
     // Playing the largest arrangement (16 tracks x 33 clips x 200 notes)
     // through MIDI out: about 35 events a block.
     void processBlockPlaying (benchmark::State& state)
@@ -80,7 +66,7 @@ namespace
         model.restore (std::move (arrangement));
         processor.getPlayback().waitForPlan (10000);
 
-        RollingPlayHead head;
+        ScriptedPlayHead head;
         processor.setPlayHead (&head);
         processor.prepareToPlay (48000.0, blockSize);
         juce::AudioBuffer<float> buffer (2, blockSize);

@@ -1,24 +1,10 @@
 #include "model/StateDocument.h"
+#include "support/LargestArrangement.h"
 
 #include <benchmark/benchmark.h>
 
 namespace
 {
-    /** 16 tracks x 33 clips x 200 notes: the largest arrangement a user can make with full lanes. */
-    std::vector<ClipData> bigArrangement()
-    {
-        std::vector<ClipData> clips;
-        for (int track = 1; track <= 16; ++track)
-            for (int start = 0; start < 132; start += 4)
-            {
-                ClipData clip { track, start, 4, {} };
-                for (int n = 0; n < 200; ++n)
-                    clip.notes.push_back ({ 40 + n % 48, n * 19, 120, 100 });
-                clips.push_back (std::move (clip));
-            }
-        return clips;
-    }
-
     std::vector<const ClipData*> pointersTo (const std::vector<ClipData>& clips)
     {
         std::vector<const ClipData*> pointers;
@@ -29,7 +15,7 @@ namespace
 
     void writeStateDocument (benchmark::State& state)
     {
-        const auto clips = bigArrangement();
+        const auto clips = largestArrangement();
         const auto pointers = pointersTo (clips);
         for (auto _ : state)
         {
@@ -52,7 +38,7 @@ namespace
 
     void restoreStateDocument (benchmark::State& state)
     {
-        const auto clips = bigArrangement();
+        const auto clips = largestArrangement();
         const auto root = StateDocument::createDocument ("/home/user/music", pointersTo (clips));
 
         for (auto _ : state)

@@ -9,10 +9,6 @@ using namespace TestHelpers;
 
 namespace
 {
-    // A new editor: lanes at (210, 130, 880, 200), 32 bars, no scroll.
-    constexpr int laneY (int lane) { return 130 + 50 * lane + 25; }
-    constexpr int quarterX (int q) { return 210 + (q * 880 + 127) / 128; } // first pixel of quarter q
-
     struct ClipState
     {
         int track, startQ, lengthQ;

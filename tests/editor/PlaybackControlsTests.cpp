@@ -1,5 +1,6 @@
 #include "support/EditorTestAccess.h"
 #include "support/PianoRollTestAccess.h"
+#include "support/ScriptedPlayHead.h"
 
 #include "model/StateDocument.h"
 
@@ -15,21 +16,6 @@ namespace
         auto document = p.getSavedState();
         return document == nullptr ? juce::String() : document->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
     }
-
-    /** A host transport standing at a quarter, rolling. */
-    struct StandingPlayHead final : public juce::AudioPlayHead
-    {
-        juce::Optional<PositionInfo> getPosition() const override
-        {
-            PositionInfo info;
-            info.setPpqPosition (ppq);
-            info.setBpm (120.0);
-            info.setIsPlaying (true);
-            return info;
-        }
-
-        double ppq = 0.0;
-    };
 } // namespace
 
 TEST (MidiOutSwitch, IsAChangeOfTheArrangementKeptWithIt)
@@ -71,7 +57,7 @@ TEST (Playhead, ALineMarksWherePlaybackIsAndOnlyItsPlacesArePainted)
     f.processor.getModel().perform ("On", [] (ArrangementModel::Edit& edit) { edit.setMidiOut (true); });
     ASSERT_TRUE (f.processor.getPlayback().waitForPlan (5000));
 
-    StandingPlayHead head;
+    ScriptedPlayHead head;
     f.processor.setPlayHead (&head);
     f.processor.prepareToPlay (48000.0, 480);
     juce::AudioBuffer<float> audio (2, 480);

@@ -7,13 +7,6 @@ using namespace TestHelpers;
 
 namespace
 {
-    // A new editor: lanes at (210, 130, 880, 200), 32 bars, no scroll.
-    constexpr int laneY (int lane) { return 130 + 50 * lane + 25; }
-    constexpr int quarterX (int q) { return 210 + (q * 880 + 127) / 128; }
-
-    const juce::KeyPress ctrl (char letter) { return juce::KeyPress (letter, juce::ModifierKeys::commandModifier, 0); }
-    const juce::KeyPress key (int code, juce::ModifierKeys mods = {}) { return juce::KeyPress (code, mods, 0); }
-
     struct Place
     {
         int track, startQ, lengthQ;

@@ -10,9 +10,6 @@ using namespace TestHelpers;
 
 namespace
 {
-    constexpr int laneY (int lane) { return 130 + 50 * lane + 25; }
-    constexpr int quarterX (int q) { return 210 + (q * 880 + 127) / 128; }
-
     juce::MemoryBlock blobOf (CarvolinProcessor& p)
     {
         juce::MemoryBlock blob;

@@ -3,6 +3,7 @@
 
 #include "model/JuceCompat.h"
 #include "support/JuceEnvironment.h"
+#include "support/ScriptedPlayHead.h"
 
 #include <gtest/gtest.h>
 
@@ -211,29 +212,6 @@ TEST_P (PluginHost, EditorOpensAndClosesRepeatedly)
     SUCCEED();
 }
 
-namespace
-{
-    /** A host's transport that rolls from quarter 0 at 120 BPM. */
-    struct RollingPlayHead final : public juce::AudioPlayHead
-    {
-        juce::Optional<PositionInfo> getPosition() const override
-        {
-            PositionInfo info;
-            info.setPpqPosition (ppq);
-            info.setBpm (120.0);
-            info.setIsPlaying (playing);
-            info.setTimeInSamples (samples);
-            info.setTimeInSeconds ((double) samples / 48000.0);
-            info.setTimeSignature (TimeSignature { 4, 4 });
-            return info;
-        }
-
-        double ppq = 0.0;
-        juce::int64 samples = 0;
-        bool playing = false;
-    };
-} // namespace
-
 TEST_P (PluginHost, PlaysTheArrangementThroughMidiOut)
 {
     // Two notes on channel 2 and one on channel 1, and playback on.
@@ -248,7 +226,9 @@ TEST_P (PluginHost, PlaysTheArrangementThroughMidiOut)
     const auto wrapped = wrapState (GetParam(), plugin, blob);
     plugin.setStateInformation (wrapped.getData(), (int) wrapped.getSize());
 
-    RollingPlayHead head;
+    ScriptedPlayHead head; // a DAW's transport, from quarter 0 at 120 BPM
+    head.playing = false;
+    head.timeInSamples = 0;
     plugin.setPlayHead (&head);
     plugin.setPlayConfigDetails (0, 2, 48000.0, 512);
     plugin.prepareToPlay (48000.0, 512);
@@ -278,10 +258,10 @@ TEST_P (PluginHost, PlaysTheArrangementThroughMidiOut)
         {
             const auto m = metadata.getMessage();
             if (m.isNoteOnOrOff())
-                sent.push_back ({ head.samples + metadata.samplePosition, m.getChannel(), m.getNoteNumber(), m.isNoteOn() ? m.getVelocity() : 0 });
+                sent.push_back ({ *head.timeInSamples + metadata.samplePosition, m.getChannel(), m.getNoteNumber(), m.isNoteOn() ? m.getVelocity() : 0 });
         }
-        head.samples += 512;
-        head.ppq = (double) head.samples / 24000.0; // 24,000 samples to the quarter at 120 BPM and 48 kHz
+        *head.timeInSamples += 512;
+        head.ppq = (double) *head.timeInSamples / 24000.0; // 24,000 samples to the quarter at 120 BPM and 48 kHz
     }
 
     plugin.setPlayHead (nullptr);

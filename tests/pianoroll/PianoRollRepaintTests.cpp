@@ -13,8 +13,6 @@ namespace
     int x (int tick) { return 60 + (tick * 1040 + 3839) / 3840; }
     int y (int pitch) { return 50 + (108 - pitch) * 12 + 6; }
 
-    const juce::KeyPress ctrl (char letter) { return juce::KeyPress (letter, juce::ModifierKeys::commandModifier, 0); }
-
     /** The parts of the roll that repaint themselves: its buttons, boxes, bars and sliders. */
     std::vector<juce::Rectangle<int>> childAreas (juce::Component& c)
     {

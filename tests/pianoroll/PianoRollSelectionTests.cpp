@@ -45,9 +45,6 @@ namespace
         Pointer pointer { roll };
     };
 
-    const juce::KeyPress ctrl (char letter) { return juce::KeyPress (letter, juce::ModifierKeys::commandModifier, 0); }
-    const juce::KeyPress key (int code, juce::ModifierKeys mods = {}) { return juce::KeyPress (code, mods, 0); }
-
     const std::vector<ClipNote> chord { { 100, 0, 480, 100 }, { 96, 0, 480, 90 }, { 93, 960, 480, 80 }, { 70, 2880, 480, 70 } };
 } // namespace
 

@@ -11,8 +11,6 @@ using namespace TestHelpers;
 
 namespace
 {
-    constexpr int laneY (int lane) { return 130 + 50 * lane + 25; }
-
     /** Draws a one-step note of pitch 98 at the start of the open piano roll's clip. */
     void drawNote (PianoRollComponent& roll)
     {

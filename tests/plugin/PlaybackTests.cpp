@@ -1,5 +1,7 @@
 #include "plugin/CarvolinProcessor.h"
 #include "support/AllocationCounter.h"
+#include "support/LargestArrangement.h"
+#include "support/ScriptedPlayHead.h"
 
 #include "model/StateDocument.h"
 
@@ -13,26 +15,6 @@
 
 namespace
 {
-    /** A host's transport, as a test scripts it block by block. */
-    struct ScriptedPlayHead final : public juce::AudioPlayHead
-    {
-        juce::Optional<PositionInfo> getPosition() const override
-        {
-            if (! known)
-                return {};
-
-            PositionInfo info;
-            info.setPpqPosition (ppq);
-            info.setBpm (bpm);
-            info.setIsPlaying (playing);
-            return info;
-        }
-
-        bool known = true;
-        bool playing = true;
-        double ppq = 0.0;
-        double bpm = 120.0;
-    };
 
     struct Sent
     {
@@ -411,17 +393,7 @@ TEST (Playback, TheAudioThreadNeitherAllocatesNorLocks)
         GTEST_SKIP() << "allocations are not counted in sanitizer builds";
 
     // The largest arrangement, played through at a small block size.
-    std::vector<ClipData> clips;
-    for (int track = 1; track <= 16; ++track)
-        for (int start = 0; start < 132; start += 4)
-        {
-            ClipData clip { track, start, 4, {} };
-            for (int n = 0; n < 200; ++n)
-                clip.notes.push_back ({ 40 + n % 48, n * 19, 120, 100 });
-            clips.push_back (std::move (clip));
-        }
-
-    Player p (clips, true, 48000.0, 256);
+    Player p (largestArrangement(), true, 48000.0, 256);
     p.midi.ensureSize (1 << 16);
     p.playTo (40.0);
     EXPECT_EQ (p.allocations, 0u);

@@ -93,6 +93,16 @@ namespace TestHelpers
         juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
     }
 
+    /** A new editor's lanes are at (210, 130, 880, 200), 32 bars, unscrolled:
+        the middle of lane n (0 the first), and the first pixel of quarter q.
+    */
+    constexpr int laneY (int lane) { return 130 + 50 * lane + 25; }
+    constexpr int quarterX (int q) { return 210 + (q * 880 + 127) / 128; }
+
+    /** Command (Ctrl) and a letter, and any key with modifiers. */
+    inline juce::KeyPress ctrl (char letter) { return juce::KeyPress (letter, juce::ModifierKeys::commandModifier, 0); }
+    inline juce::KeyPress key (int code, juce::ModifierKeys mods = {}) { return juce::KeyPress (code, mods, 0); }
+
     /** Clicks a button through its real click path and waits for it. */
     inline void click (juce::Button& button)
     {
