@@ -10,6 +10,8 @@
 # added to E2E_PIDS, HOME and E2E_WORK go.
 e2e_begin() {
     mkdir -p "$1"
+    E2E_OUT=$1
+    E2E_STEP=0
     export HOME=$(mktemp -d)
     export E2E_LOG="$1/app.log"
     E2E_WORK=$(mktemp -d)
@@ -105,6 +107,16 @@ e2e_close_window() {
 
 # e2e_shot FILE: a screenshot of the window.
 e2e_shot() { import -window root -crop "${E2E_WW}x${E2E_WH}+${E2E_WX}+${E2E_WY}" "$1"; }
+
+# e2e_next NAME: sets E2E_NEXT to the check's next numbered screenshot in its
+# output folder (01-NAME.png, 02-...).
+e2e_next() { E2E_STEP=$((E2E_STEP + 1)); E2E_NEXT="$E2E_OUT/$(printf %02d "$E2E_STEP")-$1.png"; }
+
+# shot NAME: the next numbered screenshot of the window; $last is the newest.
+shot() { e2e_next "$1"; last=$E2E_NEXT; e2e_shot "$last"; }
+
+# fail MESSAGE: ends the check with "FAIL: MESSAGE".
+fail() { echo "FAIL: $*"; exit 1; }
 
 # e2e_pixel FILE X Y: the colour at editor (X, Y) of a window screenshot, as "r,g,b".
 e2e_pixel() {

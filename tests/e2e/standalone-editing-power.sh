@@ -16,9 +16,6 @@ source "$here/lib.sh"
 
 e2e_begin "$out"
 e2e_start_app "$app"
-step=0
-shot() { step=$((step + 1)); last="$out/$(printf %02d $step)-$1.png"; e2e_shot "$last"; }
-fail() { echo "FAIL: $*"; exit 1; }
 shot start
 lane=$(e2e_pixel "$last" 600 160)
 
@@ -79,7 +76,7 @@ e2e_click 1070 27                             # "X"
 shot written-back
 
 e2e_click 885 25                              # "Save MIDI"
-step=$((step + 1)); SHOT="$out/$(printf %02d $step)-saved.png" e2e_dialog_choose "$E2E_WORK/editing"
+e2e_next saved; SHOT=$E2E_NEXT e2e_dialog_choose "$E2E_WORK/editing"
 [ -f "$E2E_WORK/editing.mid" ] || fail "nothing was saved"
 cp "$E2E_WORK/editing.mid" "$out/editing.mid"
 

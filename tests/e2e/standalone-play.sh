@@ -14,9 +14,6 @@ command -v pulseaudio >/dev/null || { echo "SKIP: no pulseaudio to give the app 
 e2e_begin "$out"
 e2e_start_sound
 e2e_start_app "$app"
-step=0
-shot() { step=$((step + 1)); last="$out/$(printf %02d $step)-$1.png"; e2e_shot "$last"; }
-fail() { echo "FAIL: $*"; exit 1; }
 
 # line_x: the first column of the lanes (editor y 300) painted white in the last screenshot, or nothing.
 line_x() {

@@ -13,9 +13,6 @@ source "$here/lib.sh"
 
 e2e_begin "$out"
 e2e_start_app "$app"
-step=0
-shot() { step=$((step + 1)); last="$out/$(printf %02d $step)-$1.png"; e2e_shot "$last"; }
-fail() { echo "FAIL: $*"; exit 1; }
 # crop NAME: the sixth track's instrument box (editor 10,402 180x20) of the last screenshot.
 crop() {
     local ox=$((E2E_X - E2E_WX)) oy=$((E2E_Y - E2E_WY))

@@ -16,11 +16,8 @@ source "$here/lib.sh"
 
 e2e_begin "$out"
 e2e_start_app "$app"
-step=0
-# shot NAME: the window; screen NAME: the whole screen (dialogs). $last is the newest.
-shot() { step=$((step + 1)); last="$out/$(printf %02d $step)-$1.png"; e2e_shot "$last"; }
-screen() { step=$((step + 1)); last="$out/$(printf %02d $step)-$1.png"; import -window root "$last"; }
-fail() { echo "FAIL: $*"; exit 1; }
+# screen NAME: the next numbered screenshot of the whole screen (dialogs).
+screen() { e2e_next "$1"; last=$E2E_NEXT; import -window root "$last"; }
 shot start
 background=$(e2e_pixel "$last" 600 300)
 
@@ -51,7 +48,7 @@ e2e_click 1070 27                            # "X"
 shot written-back
 
 e2e_click 885 25                             # "Save MIDI"
-step=$((step + 1)); SHOT="$out/$(printf %02d $step)-saved.png" e2e_dialog_choose "$E2E_WORK/journey"
+e2e_next saved; SHOT=$E2E_NEXT e2e_dialog_choose "$E2E_WORK/journey"
 
 [ -f "$E2E_WORK/journey.mid" ] || fail "nothing was saved"
 cp "$E2E_WORK/journey.mid" "$out/journey.mid"
@@ -70,7 +67,7 @@ print("saved file: the three notes on MIDI channel 2 from quarter 20")
 PY
 
 e2e_click 995 25                             # "Load MIDI"
-step=$((step + 1)); SHOT="$out/$(printf %02d $step)-loaded-message.png" e2e_dialog_choose "$to_load"
+e2e_next loaded-message; SHOT=$E2E_NEXT e2e_dialog_choose "$to_load"
 shot loaded
 [ "$(e2e_pixel "$last" 212 150)" != "$background" ] || fail "no clip after loading"
 [ "$(e2e_pixel "$last" 300 360)" = "$(e2e_pixel "$last" 600 360)" ] || fail "clip B is still there after loading"
