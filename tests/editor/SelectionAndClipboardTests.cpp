@@ -84,11 +84,9 @@ TEST (ArrangementSelection, ARubberBandShiftClickAndKeysSelect)
     pointer.press (quarterX (9), laneY (1));
     pointer.release (quarterX (9), laneY (1));
     EXPECT_EQ (selectedStarts (e), (std::vector<int> { 8 }));
-    e.mouseDown (mouseAt (e, quarterX (41), laneY (0), juce::ModifierKeys::shiftModifier | juce::ModifierKeys::leftButtonModifier));
-    e.mouseUp (mouseAt (e, quarterX (41), laneY (0), juce::ModifierKeys::shiftModifier));
+    pointer.shiftClick (quarterX (41), laneY (0));
     EXPECT_EQ (selectedStarts (e), (std::vector<int> { 8, 40 }));
-    e.mouseDown (mouseAt (e, quarterX (9), laneY (1), juce::ModifierKeys::shiftModifier | juce::ModifierKeys::leftButtonModifier));
-    e.mouseUp (mouseAt (e, quarterX (9), laneY (1), juce::ModifierKeys::shiftModifier));
+    pointer.shiftClick (quarterX (9), laneY (1));
     EXPECT_EQ (selectedStarts (e), (std::vector<int> { 40 }));
 
     EXPECT_TRUE (e.keyPressed (ctrl ('a')));
@@ -109,8 +107,7 @@ TEST (ArrangementSelection, MovingOneMovesAllOrNone)
     e.keyPressed (ctrl ('a'));
     Access::setSelectedClip (e, nullptr);
     pointer.click (quarterX (1), laneY (0));
-    e.mouseDown (mouseAt (e, quarterX (9), laneY (1), juce::ModifierKeys::shiftModifier | juce::ModifierKeys::leftButtonModifier));
-    e.mouseUp (mouseAt (e, quarterX (9), laneY (1), juce::ModifierKeys::shiftModifier));
+    pointer.shiftClick (quarterX (9), laneY (1));
     ASSERT_EQ (e.getSelection().size(), 2u);
     const auto steps = e.getModel().getHistory().getNumUndoSteps();
 
@@ -147,8 +144,7 @@ TEST (ArrangementSelection, ArrowKeysMoveTheSelectionAndDeleteRemovesIt)
     auto& e = *f.editor;
     Pointer pointer { e };
     pointer.click (quarterX (9), laneY (1));
-    e.mouseDown (mouseAt (e, quarterX (17), laneY (2), juce::ModifierKeys::shiftModifier | juce::ModifierKeys::leftButtonModifier));
-    e.mouseUp (mouseAt (e, quarterX (17), laneY (2), juce::ModifierKeys::shiftModifier));
+    pointer.shiftClick (quarterX (17), laneY (2));
 
     EXPECT_TRUE (e.keyPressed (key (juce::KeyPress::rightKey)));
     EXPECT_TRUE (e.keyPressed (key (juce::KeyPress::downKey)));
@@ -192,8 +188,7 @@ TEST (ArrangementClipboard, PasteGoesWhereTheLanesWereClickedOrTheNextPlaceAllFi
     auto& e = *f.editor;
     Pointer pointer { e };
     pointer.click (quarterX (1), laneY (0));
-    e.mouseDown (mouseAt (e, quarterX (9), laneY (1), juce::ModifierKeys::shiftModifier | juce::ModifierKeys::leftButtonModifier));
-    e.mouseUp (mouseAt (e, quarterX (9), laneY (1), juce::ModifierKeys::shiftModifier));
+    pointer.shiftClick (quarterX (9), laneY (1));
     EXPECT_TRUE (e.keyPressed (ctrl ('c')));
 
     // A click on empty space in lane 3 at quarter 60 (snapped): the copies keep
@@ -239,8 +234,7 @@ TEST (ArrangementClipboard, DuplicateCutAndAClipboardThatOutlivesTheEditor)
         Access::addClip (e, 1, 6, 1);
         e.keyPressed (ctrl ('a'));
         Pointer { e }.click (quarterX (1), laneY (0));
-        e.mouseDown (mouseAt (e, quarterX (3), laneY (1), juce::ModifierKeys::shiftModifier | juce::ModifierKeys::leftButtonModifier));
-        e.mouseUp (mouseAt (e, quarterX (3), laneY (1), juce::ModifierKeys::shiftModifier));
+        Pointer { e }.shiftClick (quarterX (3), laneY (1));
 
         // Right after the selection (ending at quarter 6), where the clip at 6
         // leaves room only from quarter 7.

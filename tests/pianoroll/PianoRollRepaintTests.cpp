@@ -43,10 +43,7 @@ TEST (PianoRollRepaint, EachChangeRepaintsWhereItWasAndIsAndLittleElse)
         { "adding the drawn note", [] (auto& r, auto& p) { r.setTool (NoteTool::Draw); p.press (x (1920), y (80)); p.drag (x (3000), y (80)); }, [] (auto&, auto& p) { p.release (x (3000), y (80)); }, 0.02 },
         { "a rubber band growing over notes", [] (auto&, auto& p) { p.press (x (3500), y (107)); p.drag (x (2000), y (99)); }, [] (auto&, auto& p) { p.drag (x (100), y (92)); }, 0.25 },
         { "shift-clicking a note in", [] (auto&, auto& p) { p.click (x (120), y (100)); },
-          [] (auto& r, auto&) {
-              r.mouseDown (mouseAt (r, x (1000), y (93), juce::ModifierKeys::shiftModifier | juce::ModifierKeys::leftButtonModifier));
-              r.mouseUp (mouseAt (r, x (1000), y (93), juce::ModifierKeys::shiftModifier));
-          },
+          [] (auto&, auto& p) { p.shiftClick (x (1000), y (93)); },
           0.02 },
         { "deleting the selection", [] (auto&, auto& p) { p.click (x (120), y (100)); }, [] (auto& r, auto&) { r.keyPressed (juce::KeyPress (juce::KeyPress::deleteKey)); }, 0.02 },
         { "undoing a move", [] (auto&, auto& p) { p.dragFromTo (x (120), y (100), x (1080), y (98)); }, [] (auto& r, auto&) { r.keyPressed (ctrl ('Z')); }, 0.02 },

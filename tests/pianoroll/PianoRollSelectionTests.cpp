@@ -25,12 +25,6 @@ namespace
         static int x (int tick) { return 60 + (tick * 1040 + 3839) / 3840; }
         static int y (int pitch) { return 50 + (108 - pitch) * 12 + 6; }
 
-        void shiftClick (int px, int py)
-        {
-            roll.mouseDown (mouseAt (roll, px, py, juce::ModifierKeys::shiftModifier | juce::ModifierKeys::leftButtonModifier));
-            roll.mouseUp (mouseAt (roll, px, py, juce::ModifierKeys::shiftModifier));
-        }
-
         std::vector<int> selectedPitches() const
         {
             std::vector<int> pitches;
@@ -64,9 +58,9 @@ TEST (PianoRollSelection, ABandShiftClickAndKeysSelectNotes)
     for (const auto& n : { chord[0], chord[1], chord[2] })
         EXPECT_TRUE (near (image.getPixelAt (Roll::x (n.startTick) + 20, Roll::y (n.pitch)), selected, 8)) << n.pitch;
 
-    r.shiftClick (Roll::x (100), Roll::y (96));
+    r.pointer.shiftClick (Roll::x (100), Roll::y (96));
     EXPECT_EQ (r.selectedPitches(), (std::vector<int> { 93, 100 }));
-    r.shiftClick (Roll::x (2900), Roll::y (70));
+    r.pointer.shiftClick (Roll::x (2900), Roll::y (70));
     EXPECT_EQ (r.selectedPitches(), (std::vector<int> { 70, 93, 100 }));
 
     // A plain click on a selected note selects it alone.
@@ -86,7 +80,7 @@ TEST (PianoRollSelection, MovingAndResizingOneChangesAllOrNone)
 {
     Roll r (chord);
     r.roll.keyPressed (ctrl ('a'));
-    r.shiftClick (Roll::x (2900), Roll::y (70));
+    r.pointer.shiftClick (Roll::x (2900), Roll::y (70));
     ASSERT_EQ (r.roll.getSelection().size(), 3u);
 
     // Dragging the note at 96 to tick 480 and pitch 98 takes the others along.
@@ -122,7 +116,7 @@ TEST (PianoRollSelection, KeysMoveAndDeleteTheSelectedNotes)
 {
     Roll r (chord);
     r.pointer.click (Roll::x (100), Roll::y (100));
-    r.shiftClick (Roll::x (1000), Roll::y (93));
+    r.pointer.shiftClick (Roll::x (1000), Roll::y (93));
 
     EXPECT_TRUE (r.roll.keyPressed (key (juce::KeyPress::upKey)));
     EXPECT_EQ (r.selectedPitches(), (std::vector<int> { 94, 101 }));
@@ -165,7 +159,7 @@ TEST (PianoRollSelection, CopyPasteAndDuplicateStayInsideTheClip)
     EditingSession session;
     Roll r (chord, &session);
     r.pointer.click (Roll::x (100), Roll::y (100));
-    r.shiftClick (Roll::x (1000), Roll::y (93));
+    r.pointer.shiftClick (Roll::x (1000), Roll::y (93));
     EXPECT_TRUE (r.roll.keyPressed (ctrl ('c')));
     EXPECT_EQ (session.clipboard.getNotes(), (std::vector<ClipNote> { chord[0], chord[2] }));
 
@@ -254,7 +248,7 @@ TEST (PianoRollVelocity, TheLaneIsHiddenUntilShownAndSetsVelocities)
     // A selected note's bar changes every selected note's velocity by as much, within 1..127.
     r.roll.setTool (NoteTool::Select);
     r.pointer.click (Roll::x (100), Roll::y (100));
-    r.shiftClick (Roll::x (1000), Roll::y (93));
+    r.pointer.shiftClick (Roll::x (1000), Roll::y (93));
     const auto bar = Roll::x (960) + 2;
     r.pointer.press (bar, lane.getY() + 10);
     r.pointer.drag (bar, (int) NoteEditing::velocityBar (0, 40, lane).getY());

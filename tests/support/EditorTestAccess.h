@@ -139,6 +139,13 @@ namespace TestHelpers
             release (x, y);
         }
 
+        /** A click with Shift held: adds to a selection or takes out of it. */
+        void shiftClick (int x, int y)
+        {
+            target.mouseDown (mouseAt (target, x, y, juce::ModifierKeys::shiftModifier | juce::ModifierKeys::leftButtonModifier));
+            target.mouseUp (mouseAt (target, x, y, juce::ModifierKeys::shiftModifier));
+        }
+
         void dragFromTo (int x0, int y0, int x1, int y1)
         {
             press (x0, y0);
