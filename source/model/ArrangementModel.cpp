@@ -135,28 +135,23 @@ bool ArrangementModel::perform (const juce::String& name, const std::function<vo
 
 bool ArrangementModel::undo()
 {
-    {
-        const juce::ScopedLock lock (transactionLock);
-        auto previous = history.undo (getSnapshot());
-        if (previous == nullptr)
-            return false;
-
-        setCurrent (std::move (previous));
-    }
-
-    notifyListeners();
-    return true;
+    return moveThroughHistory (&UndoHistory::undo);
 }
 
 bool ArrangementModel::redo()
 {
+    return moveThroughHistory (&UndoHistory::redo);
+}
+
+bool ArrangementModel::moveThroughHistory (SnapshotPtr (UndoHistory::*move) (SnapshotPtr))
+{
     {
         const juce::ScopedLock lock (transactionLock);
-        auto next = history.redo (getSnapshot());
-        if (next == nullptr)
+        auto snapshot = (history.*move) (getSnapshot());
+        if (snapshot == nullptr)
             return false;
 
-        setCurrent (std::move (next));
+        setCurrent (std::move (snapshot));
     }
 
     notifyListeners();

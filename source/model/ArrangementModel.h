@@ -119,6 +119,8 @@ public:
     std::function<void (SnapshotPtr snapshot, bool replacedByHost)> onNewSnapshot;
 
 private:
+    /** Undo or redo: the history's step, made current. */
+    bool moveThroughHistory (SnapshotPtr (UndoHistory::*move) (SnapshotPtr));
     void setCurrent (SnapshotPtr next, bool replacedByHost = false);
     void notifyListeners();
     void handleAsyncUpdate() override;

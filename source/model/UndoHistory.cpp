@@ -40,30 +40,25 @@ juce::String UndoHistory::getRedoName() const
 
 SnapshotPtr UndoHistory::undo (SnapshotPtr current)
 {
-    if (! canUndo())
-        return {};
-
-    auto step = std::move (undoSteps.back());
-    undoSteps.pop_back();
-    bytes -= step.bytes;
-
-    const auto cost = bytesNotShared (*current, *step.snapshot);
-    redoSteps.push_back ({ std::move (current), step.name, cost });
-    bytes += cost;
-    return step.snapshot;
+    return moveStep (undoSteps, redoSteps, std::move (current));
 }
 
 SnapshotPtr UndoHistory::redo (SnapshotPtr current)
 {
-    if (! canRedo())
+    return moveStep (redoSteps, undoSteps, std::move (current));
+}
+
+SnapshotPtr UndoHistory::moveStep (std::deque<Step>& from, std::deque<Step>& to, SnapshotPtr current)
+{
+    if (from.empty())
         return {};
 
-    auto step = std::move (redoSteps.back());
-    redoSteps.pop_back();
+    auto step = std::move (from.back());
+    from.pop_back();
     bytes -= step.bytes;
 
     const auto cost = bytesNotShared (*current, *step.snapshot);
-    undoSteps.push_back ({ std::move (current), step.name, cost });
+    to.push_back ({ std::move (current), step.name, cost });
     bytes += cost;
     return step.snapshot;
 }

@@ -66,6 +66,10 @@ private:
         size_t bytes = 0;
     };
 
+    /** Takes the last step of from back to current's place, and keeps current
+        as the last step of to: undo and redo are this, each way round.
+    */
+    SnapshotPtr moveStep (std::deque<Step>& from, std::deque<Step>& to, SnapshotPtr current);
     void trim();
 
     Limits limits;
