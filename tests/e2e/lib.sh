@@ -124,6 +124,17 @@ e2e_pixel() {
     convert "$1" -format "%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.r)],%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.g)],%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.b)]" info:
 }
 
+# e2e_save_midi NAME: "Save MIDI" as E2E_WORK/NAME.mid through the dialog,
+# the message that follows kept as the next numbered screenshot ("saved");
+# fails when nothing was written, else keeps a copy in the output folder.
+e2e_save_midi() {
+    e2e_click 885 25                  # "Save MIDI"
+    e2e_next saved
+    SHOT=$E2E_NEXT e2e_dialog_choose "$E2E_WORK/$1"
+    [ -f "$E2E_WORK/$1.mid" ] || fail "nothing was saved"
+    cp "$E2E_WORK/$1.mid" "$E2E_OUT/$1.mid"
+}
+
 # e2e_dialog_choose PATH: in an open file dialog of the app (JUCE's own, laid over
 # the editor), types PATH into its file name box and confirms with its
 # "Save"/"Open" button; then dismisses the message box that follows with Return.

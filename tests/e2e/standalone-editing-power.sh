@@ -75,10 +75,7 @@ sleep 0.3
 e2e_click 1070 27                             # "X"
 shot written-back
 
-e2e_click 885 25                              # "Save MIDI"
-e2e_next saved; SHOT=$E2E_NEXT e2e_dialog_choose "$E2E_WORK/editing"
-[ -f "$E2E_WORK/editing.mid" ] || fail "nothing was saved"
-cp "$E2E_WORK/editing.mid" "$out/editing.mid"
+e2e_save_midi editing
 
 /usr/bin/python3 - "$E2E_WORK/editing.mid" <<'PY'
 import sys, mido

@@ -47,11 +47,7 @@ shot three-notes
 e2e_click 1070 27                            # "X"
 shot written-back
 
-e2e_click 885 25                             # "Save MIDI"
-e2e_next saved; SHOT=$E2E_NEXT e2e_dialog_choose "$E2E_WORK/journey"
-
-[ -f "$E2E_WORK/journey.mid" ] || fail "nothing was saved"
-cp "$E2E_WORK/journey.mid" "$out/journey.mid"
+e2e_save_midi journey
 /usr/bin/python3 - "$E2E_WORK/journey.mid" <<'PY'
 import sys, mido
 mid = mido.MidiFile(sys.argv[1])
