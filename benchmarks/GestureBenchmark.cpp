@@ -1,5 +1,6 @@
 #include "BenchmarkFixtures.h"
 #include "support/EditorTestAccess.h"
+#include "support/PianoRollTestAccess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -103,8 +104,8 @@ namespace
         if (! Window::canOpen())
             return state.SkipWithError ("needs a display");
 
-        const auto clip = BenchmarkFixtures::bigClip (10000);
-        PianoRollComponent roll (clip);
+        ModelRoll open (BenchmarkFixtures::bigClip (10000));
+        auto& roll = open.roll;
         roll.setSize (1100, 600);
         Window window (roll);
         roll.setTool (NoteTool::Select);
@@ -112,10 +113,10 @@ namespace
         // A note well inside the grid, pressed at its middle.
         const auto& geometry = roll.getGeometry();
         const ClipNote* grabbed = nullptr;
-        for (const auto* note : roll.getWorkingNotes())
-            if (geometry.gridArea.reduced (100).toFloat().contains (geometry.noteBounds (*note).getCentre()))
+        for (const auto& note : roll.getNotes())
+            if (geometry.gridArea.reduced (100).toFloat().contains (geometry.noteBounds (note).getCentre()))
             {
-                grabbed = note;
+                grabbed = &note;
                 break;
             }
 

@@ -1,5 +1,5 @@
 #include "BenchmarkFixtures.h"
-#include "pianoroll/PianoRollComponent.h"
+#include "support/PianoRollTestAccess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,8 +21,8 @@ namespace
         const auto horizontalZoom = static_cast<float> (state.range (0)) / 10.0f;
         const auto verticalZoom = static_cast<float> (state.range (1)) / 10.0f;
 
-        const auto clip = BenchmarkFixtures::bigClip (numNotes);
-        PianoRollComponent roll (clip);
+        ModelRoll open (BenchmarkFixtures::bigClip (numNotes));
+        auto& roll = open.roll;
         roll.setBounds (0, 0, 1100, 600);
         wheel (roll, juce::ModifierKeys::ctrlModifier, (horizontalZoom - 1.0f) / 0.1f);
         wheel (roll, juce::ModifierKeys::altModifier, (verticalZoom - 1.0f) / 0.1f);

@@ -145,10 +145,6 @@ CarvolinEditor::CarvolinEditor (CarvolinProcessor& owner)
 
 CarvolinEditor::~CarvolinEditor()
 {
-    // A host closing the window while the piano roll is open keeps its edits, as "X" would.
-    if (isPianoRollOpen())
-        pianoRoll->commitNotesToClip();
-
     stopTimer();
     model.removeListener (this);
     writeStateToProcessor();
@@ -235,7 +231,6 @@ void CarvolinEditor::syncFromModel()
         if (gone == nullptr)
             continue;
 
-        closePianoRollIfEditing (gone->clipId);
         clipContainer.removeChildComponent (gone.get());
     }
     previous.clear();
@@ -619,14 +614,9 @@ void CarvolinEditor::openPianoRoll (ScoreComponent* clip)
     if (clip == nullptr)
         return;
 
-    // The piano roll held before, open or closed, goes without writing back.
-    // Its "X" writes the notes back as one transaction, when they changed.
-    const auto id = clip->clipId;
-    pianoRoll = std::make_unique<PianoRollComponent> (*clip, &processorRef.getEditingSession());
-    pianoRollClip = id;
-    pianoRoll->onCommit = [this, id] (std::vector<ClipNote> notes) {
-        model.perform ("Edit Notes", [id, &notes] (ArrangementModel::Edit& edit) { edit.setNotes (id, std::move (notes)); });
-    };
+    // The piano roll held before, open or closed, goes. Every edit in it is
+    // already a transaction of the arrangement.
+    pianoRoll = std::make_unique<PianoRollComponent> (model, clip->clipId, &processorRef.getEditingSession());
 
     // A note pressed in the roll sounds on its clip's channel while "MIDI Out" is on.
     pianoRoll->onAudition = [this, channel = juce::jlimit (1, 16, clip->track)] (int key, int velocity, bool on) {
@@ -639,21 +629,10 @@ void CarvolinEditor::openPianoRoll (ScoreComponent* clip)
 
 ScoreComponent* CarvolinEditor::getPianoRollClip() const noexcept
 {
-    return pianoRoll != nullptr && pianoRoll->isAttached() ? findClip (pianoRollClip) : nullptr;
+    return pianoRoll != nullptr && pianoRoll->isAttached() ? findClip (pianoRoll->getClipId()) : nullptr;
 }
 
 bool CarvolinEditor::isPianoRollOpen() const noexcept
 {
     return pianoRoll != nullptr && pianoRoll->isVisible();
-}
-
-void CarvolinEditor::closePianoRollIfEditing (ClipId clip)
-{
-    // The piano roll never writes into a clip that is gone; closing it shows
-    // the user that its clip was deleted.
-    if (pianoRoll != nullptr && pianoRollClip == clip && pianoRoll->isAttached())
-    {
-        pianoRoll->detachClip();
-        pianoRoll->setVisible (false);
-    }
 }

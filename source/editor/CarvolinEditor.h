@@ -212,7 +212,6 @@ private:
     void moveGrabbedClips (int lane, int start);
     void dragRubberBand (juce::Point<int> position);
     void endGestureWithoutChange();
-    void closePianoRollIfEditing (ClipId clip);
     bool isPianoRollOpen() const noexcept;
     ScoreComponent* findClip (ClipId id) const noexcept;
     void arrangementChanged() override;
@@ -282,7 +281,6 @@ private:
     int visibleBars = 32;
     int scrollOffset = 0;
     std::unique_ptr<PianoRollComponent> pianoRoll;
-    ClipId pianoRollClip = 0;
 
     // Clips dropped from files in this editor's lifetime take no double-click
     // callback of their own, as drawn, loaded and restored ones do.

@@ -32,6 +32,13 @@ namespace Arrangement
 } // namespace Arrangement
 
 //==============================================================================
+/** Names a note of a clip for as long as the clip holds it, across edits, undo
+    and redo: the piano roll keeps its selection by it. 0 is a note not yet
+    named; the model names every note it takes in.
+*/
+using NoteId = juce::uint32;
+
+//==============================================================================
 /** One note of a clip. Values are stored as they come; nothing is clamped here. */
 struct ClipNote
 {
@@ -39,7 +46,9 @@ struct ClipNote
     juce::int32 startTick = 0;     ///< start, in ticks from the start of the clip
     juce::int32 lengthTicks = 960; ///< duration in ticks
     juce::int32 velocity = 100;    ///< MIDI velocity
+    NoteId id = 0;                 ///< which note this is; not part of what it sounds or shows
 
+    /** Notes are equal when they sound and show the same, whatever their ids. */
     bool operator== (const ClipNote& other) const noexcept
     {
         return pitch == other.pitch && startTick == other.startTick

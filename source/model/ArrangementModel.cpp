@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
-namespace
-{
-    ClipPtr makeClip (ClipId id, ClipData data)
-    {
-        return std::make_shared<const Clip> (Clip { id, std::move (data) });
-    }
-} // namespace
-
 //==============================================================================
+ClipPtr ArrangementModel::Edit::makeClip (ClipId id, ClipData data)
+{
+    model.nameNotes (data.notes);
+    return std::make_shared<const Clip> (Clip { id, std::move (data) });
+}
+
 ClipId ArrangementModel::Edit::addClip (ClipData data)
 {
     const auto id = model.nextClipId();
@@ -107,6 +105,13 @@ ArrangementModel::~ArrangementModel()
     cancelPendingUpdate();
 }
 
+void ArrangementModel::nameNotes (std::vector<ClipNote>& notes) noexcept
+{
+    for (auto& note : notes)
+        if (note.id == 0)
+            note.id = nextNoteId();
+}
+
 SnapshotPtr ArrangementModel::getSnapshot() const
 {
     const juce::ScopedLock lock (snapshotLock);
@@ -130,6 +135,7 @@ bool ArrangementModel::perform (const juce::String& name, const std::function<vo
     }
 
     notifyListeners();
+    userChanged();
     return true;
 }
 
@@ -155,11 +161,24 @@ bool ArrangementModel::moveThroughHistory (SnapshotPtr (UndoHistory::*move) (Sna
     }
 
     notifyListeners();
+    userChanged();
     return true;
 }
 
 void ArrangementModel::restore (ArrangementSnapshot snapshot)
 {
+    // Notes the host's document brought come without names.
+    for (auto& clip : snapshot.clips)
+    {
+        const auto& notes = clip->data.notes;
+        if (std::any_of (notes.begin(), notes.end(), [] (const ClipNote& n) { return n.id == 0; }))
+        {
+            auto named = *clip;
+            nameNotes (named.data.notes);
+            clip = std::make_shared<const Clip> (std::move (named));
+        }
+    }
+
     {
         const juce::ScopedLock lock (transactionLock);
         history.clear();
@@ -182,6 +201,12 @@ void ArrangementModel::setCurrent (SnapshotPtr next, bool replacedByHost)
 
     if (onNewSnapshot != nullptr)
         onNewSnapshot (getSnapshot(), replacedByHost);
+}
+
+void ArrangementModel::userChanged()
+{
+    if (onUserChange != nullptr)
+        onUserChange();
 }
 
 void ArrangementModel::notifyListeners()

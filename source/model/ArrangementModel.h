@@ -66,6 +66,9 @@ public:
         friend class ArrangementModel;
         Edit (ArrangementModel& m, const ArrangementSnapshot& base) : model (m), working (base) {}
 
+        /** A clip of the snapshot, its notes named. */
+        ClipPtr makeClip (ClipId id, ClipData data);
+
         ArrangementModel& model;
         ArrangementSnapshot working;
         bool changed = false;
@@ -91,6 +94,12 @@ public:
 
     /** The new ids a restored snapshot's clips need. */
     ClipId nextClipId() noexcept { return ++lastClipId; }
+
+    /** A name for a new note: unique among the notes the model ever named. */
+    NoteId nextNoteId() noexcept { return ++lastNoteId; }
+
+    /** Names every note that has no name yet (id 0). */
+    void nameNotes (std::vector<ClipNote>& notes) noexcept;
 
     //==============================================================================
     /** The snapshots as the audio thread sees them: read one through a
@@ -118,11 +127,18 @@ public:
     */
     std::function<void (SnapshotPtr snapshot, bool replacedByHost)> onNewSnapshot;
 
+    /** Called once after each change the user made (a transaction, an undo,
+        a redo), on the thread that made it, with no lock held: never for a
+        snapshot the host set.
+    */
+    std::function<void()> onUserChange;
+
 private:
     /** Undo or redo: the history's step, made current. */
     bool moveThroughHistory (SnapshotPtr (UndoHistory::*move) (SnapshotPtr));
     void setCurrent (SnapshotPtr next, bool replacedByHost = false);
     void notifyListeners();
+    void userChanged();
     void handleAsyncUpdate() override;
 
     // Transactions come from the message thread, a state restored by the host
@@ -133,6 +149,7 @@ private:
     SnapshotPtr current;
     UndoHistory history;
     std::atomic<ClipId> lastClipId { 0 };
+    std::atomic<NoteId> lastNoteId { 0 };
     SnapshotPublisher<ArrangementSnapshot> audioSnapshots;
     std::vector<Listener*> listeners;
 

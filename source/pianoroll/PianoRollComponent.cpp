@@ -7,6 +7,7 @@
 #include "ui/Palette.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace
 {
@@ -20,9 +21,10 @@ namespace
 } // namespace
 
 //==============================================================================
-PianoRollComponent::PianoRollComponent (const ClipData& clipToEdit, EditingSession* sharedSession)
-    : session (sharedSession != nullptr ? *sharedSession : ownSession),
-      clip (clipToEdit)
+PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, EditingSession* sharedSession)
+    : model (m),
+      clipId (clipToShow),
+      session (sharedSession != nullptr ? *sharedSession : ownSession)
 {
     closeButton.setColour (juce::TextButton::buttonColourId, Palette::destructive);
     closeButton.onClick = [this] { close(); };
@@ -100,14 +102,21 @@ PianoRollComponent::PianoRollComponent (const ClipData& clipToEdit, EditingSessi
         menu.showMenuAsync (juce::PopupMenu::Options(), [chosen] (int result) { chosen (result); });
     };
 
-    clipStartQ = clip.startQ;
-    clipLengthQ = clip.lengthQ;
-    loadNotesFromClip();
+    // The clip as it stands, and every later change of it.
+    const auto snapshot = model.getSnapshot();
+    if (const auto index = snapshot->indexOf (clipId); index >= 0)
+    {
+        clip = snapshot->clips[(size_t) index];
+        clipStartQ = clip->data.startQ;
+        clipLengthQ = clip->data.lengthQ;
+    }
     geometry.clipLengthQ = clipLengthQ;
+    model.addListener (this);
 }
 
 PianoRollComponent::~PianoRollComponent()
 {
+    model.removeListener (this);
     stopAudition();
     verticalScrollBar.removeListener (this);
     horizontalScrollBar.removeListener (this);
@@ -141,54 +150,45 @@ juce::int64 PianoRollComponent::clipEndTick() const noexcept
     return juce::int64 { clipLengthQ } * Arrangement::ticksPerQuarter;
 }
 
-ClipNote* PianoRollComponent::findNoteAt (juce::Point<int> point)
+const std::vector<ClipNote>& PianoRollComponent::getNotes() const noexcept
 {
-    for (auto* note : workingNotes)
-        if (geometry.hitsNote (*note, point))
-            return note;
+    static const std::vector<ClipNote> none;
 
-    return nullptr;
+    if (edited.has_value())
+        return *edited;
+
+    return clip != nullptr ? clip->data.notes : none;
 }
 
-void PianoRollComponent::deleteNote (ClipNote* note)
+int PianoRollComponent::indexOf (NoteId id) const noexcept
 {
-    if (! workingNotes.contains (note))
-        return;
+    const auto& notes = getNotes();
+    for (size_t i = 0; i < notes.size(); ++i)
+        if (notes[i].id == id)
+            return (int) i;
 
-    selection.keepOnly ([note] (ClipNote* n) { return n != note; });
-    if (resizingNote == note)
-        resizingNote = nullptr;
-
-    std::vector<juce::Rectangle<int>> areas;
-    addAreasOf (*note, areas);
-    for (const auto& area : areas)
-        repaint (area);
-
-    workingNotes.removeObject (note);
+    return -1;
 }
 
-void PianoRollComponent::loadNotesFromClip()
+const ClipNote* PianoRollComponent::getSelectedNote() const noexcept
 {
-    if (! attached)
-        return;
-
-    setNotes (clip.notes);
+    const auto index = selection.isEmpty() ? -1 : indexOf (selection.last());
+    return index >= 0 ? &getNotes()[(size_t) index] : nullptr;
 }
 
-void PianoRollComponent::commitNotesToClip()
+int PianoRollComponent::findNoteAt (juce::Point<int> point) const
 {
-    if (! attached)
-        return;
+    const auto& notes = getNotes();
+    for (size_t i = 0; i < notes.size(); ++i)
+        if (geometry.hitsNote (notes[i], point))
+            return (int) i;
 
-    clip.notes = getNotes();
-
-    if (onCommit != nullptr)
-        onCommit (clip.notes);
+    return -1;
 }
 
 void PianoRollComponent::close()
 {
-    commitNotesToClip();
+    cancelGesture();
     setVisible (false);
 
     if (onClose != nullptr)
@@ -200,78 +200,121 @@ bool PianoRollComponent::isBlackKey (int pitch) noexcept
     return PianoRollPainter::isBlackKey (pitch);
 }
 
-std::vector<ClipNote> PianoRollComponent::getNotes() const
+//==============================================================================
+std::vector<ClipNote>& PianoRollComponent::beginEdit()
 {
-    std::vector<ClipNote> notes;
-    notes.reserve ((size_t) workingNotes.size());
-    for (const auto* note : workingNotes)
-        notes.push_back (*note);
-    return notes;
+    if (! edited.has_value())
+        edited = getNotes();
+
+    return *edited;
 }
 
-void PianoRollComponent::setNotes (const std::vector<ClipNote>& notes)
+void PianoRollComponent::commitEdit (const juce::String& name)
+{
+    if (edited.has_value())
+        commit (name, std::exchange (edited, std::nullopt).value());
+}
+
+void PianoRollComponent::commit (const juce::String& name, std::vector<ClipNote> notes)
+{
+    // The gesture is over before the arrangement changes: what the roll shows
+    // from here on is the model's.
+    edited.reset();
+
+    if (clip == nullptr)
+        return;
+
+    model.perform (name, [this, &notes] (ArrangementModel::Edit& edit) { edit.setNotes (clipId, std::move (notes)); });
+}
+
+bool PianoRollComponent::isInGesture() const noexcept
+{
+    return isDrawing || isMoving || isResizing || velocityNote != 0 || bandStart.has_value();
+}
+
+void PianoRollComponent::cancelGesture()
 {
     const ScopedRepaint repaintChanges (*this);
 
-    selection.clear();
-    resizingNote = grabbedNote = velocityNote = nullptr;
-
-    // As many notes as before (an undone move, resize or velocity change)
-    // take the new values in place, so that only the changed ones are
-    // painted again.
-    if (static_cast<size_t> (workingNotes.size()) == notes.size())
-    {
-        for (size_t i = 0; i < notes.size(); ++i)
-            *workingNotes.getUnchecked (static_cast<int> (i)) = notes[i];
-    }
-    else
-    {
-        workingNotes.clear();
-        for (const auto& note : notes)
-            workingNotes.add (new ClipNote (note));
-    }
-
-    updateUndoButtons();
+    stopAudition();
+    edited.reset();
+    drawingNote.reset();
+    isDrawing = isMoving = isResizing = false;
+    grabbedNote = velocityNote = 0;
+    grabbedNotes.clear();
+    selectOnlyOnRelease = false;
+    bandStart.reset();
+    rubberBand.reset();
 }
 
-//==============================================================================
-void PianoRollComponent::beginEdit()
+void PianoRollComponent::arrangementChanged()
 {
-    notesBeforeEdit = getNotes();
-}
+    const ScopedRepaint repaintChanges (*this);
 
-void PianoRollComponent::endEdit()
-{
-    // One gesture or command that changed the notes is one step.
-    if (notesBeforeEdit.has_value() && *notesBeforeEdit != getNotes())
-        history.push (std::move (*notesBeforeEdit));
-
-    notesBeforeEdit.reset();
     updateUndoButtons();
+
+    const auto snapshot = model.getSnapshot();
+    const auto index = snapshot->indexOf (clipId);
+
+    if (index < 0)
+    {
+        // The clip went: the roll closes, and never writes anything again.
+        if (clip == nullptr)
+            return;
+
+        cancelGesture();
+        clip = nullptr;
+        selection.clear();
+        if (isVisible())
+            close();
+        return;
+    }
+
+    const auto& now = snapshot->clips[(size_t) index];
+    if (now == clip)
+        return;
+
+    // The clip changed under the roll (an undo, a redo, a host): a gesture in
+    // progress ends without a change, and the roll shows the clip as it is.
+    if (isInGesture())
+        cancelGesture();
+
+    clip = now;
+
+    if (! selection.isEmpty())
+    {
+        std::unordered_set<NoteId> present;
+        for (const auto& note : clip->data.notes)
+            present.insert (note.id);
+        selection.keepOnly ([&present] (NoteId id) { return present.count (id) != 0; });
+    }
+
+    if (clip->data.startQ != clipStartQ || clip->data.lengthQ != clipLengthQ)
+    {
+        clipStartQ = clip->data.startQ;
+        clipLengthQ = clip->data.lengthQ;
+        geometry.clipLengthQ = clipLengthQ;
+        updateScrollBars();
+        repaint();
+    }
 }
 
 void PianoRollComponent::undo()
 {
-    if (isDrawing || isMoving || isResizing || velocityNote != nullptr)
-        return;
-
-    if (auto notes = history.undo (getNotes()))
-        setNotes (*notes);
+    if (! isInGesture())
+        model.undo();
 }
 
 void PianoRollComponent::redo()
 {
-    if (isDrawing || isMoving || isResizing || velocityNote != nullptr)
-        return;
-
-    if (auto notes = history.redo (getNotes()))
-        setNotes (*notes);
+    if (! isInGesture())
+        model.redo();
 }
 
 void PianoRollComponent::updateUndoButtons()
 {
-    undoButton.setEnabled (history.canUndo());
-    redoButton.setEnabled (history.canRedo());
+    undoButton.setEnabled (model.canUndo());
+    redoButton.setEnabled (model.canRedo());
 }
 
 //==============================================================================
@@ -384,22 +427,24 @@ void PianoRollComponent::mouseWheelMove (const juce::MouseEvent& event, const ju
 PianoRollComponent::Look PianoRollComponent::currentLook() const
 {
     Look look;
-    look.notes.reserve ((size_t) workingNotes.size());
-    for (const auto* note : workingNotes)
+    const auto& notes = getNotes();
+    look.notes.reserve (notes.size());
+    for (const auto& note : notes)
     {
-        const auto selected = selection.contains (const_cast<ClipNote*> (note));
-        look.notes.push_back ({ note, *note, selected ? (isMoving ? 2 : 1) : 0 });
+        const auto selected = selection.contains (note.id);
+        look.notes.push_back ({ note.id, note, selected ? (isMoving ? 2 : 1) : 0 });
     }
 
-    if (isDrawing && drawingNote != nullptr)
+    if (isDrawing && drawingNote.has_value())
         look.drawing = *drawingNote;
 
     look.band = rubberBand;
 
-    if (velocityLaneShown && velocityNote != nullptr)
+    if (const auto index = velocityNote != 0 ? indexOf (velocityNote) : -1; velocityLaneShown && index >= 0)
     {
-        const auto bar = NoteEditing::velocityBar (geometry.tickToX (velocityNote->startTick), velocityNote->velocity, velocityLaneArea);
-        look.velocityNumber = std::pair { PianoRollPainter::velocityNumberArea (bar, velocityLaneArea), velocityNote->velocity };
+        const auto& note = notes[(size_t) index];
+        const auto bar = NoteEditing::velocityBar (geometry.tickToX (note.startTick), note.velocity, velocityLaneArea);
+        look.velocityNumber = std::pair { PianoRollPainter::velocityNumberArea (bar, velocityLaneArea), note.velocity };
     }
 
     return look;
@@ -433,7 +478,7 @@ std::vector<juce::Rectangle<int>> PianoRollComponent::changedAreas (const Look& 
     std::vector<juce::Rectangle<int>> areas;
 
     const auto sameNotes = before.notes.size() == after.notes.size()
-        && std::equal (before.notes.begin(), before.notes.end(), after.notes.begin(), [] (const auto& a, const auto& b) { return a.note == b.note; });
+        && std::equal (before.notes.begin(), before.notes.end(), after.notes.begin(), [] (const auto& a, const auto& b) { return a.id == b.id; });
 
     if (sameNotes)
     {
@@ -452,13 +497,13 @@ std::vector<juce::Rectangle<int>> PianoRollComponent::changedAreas (const Look& 
     {
         // Notes came or went: where each one gone was, where each new one is,
         // and both places of the ones that changed.
-        std::unordered_map<const ClipNote*, const Look::Note*> earlier;
+        std::unordered_map<NoteId, const Look::Note*> earlier;
         for (const auto& was : before.notes)
-            earlier.emplace (was.note, &was);
+            earlier.emplace (was.id, &was);
 
         for (const auto& now : after.notes)
         {
-            const auto found = earlier.find (now.note);
+            const auto found = earlier.find (now.id);
             if (found == earlier.end())
             {
                 addAreasOf (now.value, areas);
@@ -549,18 +594,19 @@ juce::String PianoRollComponent::getTitle() const
 
 void PianoRollComponent::paint (juce::Graphics& g)
 {
-    PianoRollPainter::Scene scene { geometry, workingNotes, selection };
+    PianoRollPainter::Scene scene { geometry, getNotes(), selection };
     scene.noteShapes = &noteShapes;
     scene.keyboardArea = keyboardArea;
     scene.width = getWidth();
     scene.title = getTitle();
     scene.clipStartQ = clipStartQ;
     scene.moving = isMoving;
-    scene.drawingNote = isDrawing ? drawingNote.get() : nullptr;
+    scene.drawingNote = isDrawing && drawingNote.has_value() ? &*drawingNote : nullptr;
     scene.rubberBand = rubberBand;
     if (velocityLaneShown)
         scene.velocityLane = velocityLaneArea;
-    scene.velocityNote = velocityNote;
+    if (const auto index = velocityNote != 0 ? indexOf (velocityNote) : -1; index >= 0)
+        scene.velocityNote = &getNotes()[(size_t) index];
 
     PianoRollPainter::paint (g, scene);
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "model/Arrangement.h"
+#include "model/ArrangementModel.h"
 #include "model/EditingSession.h"
 #include "model/Selection.h"
-#include "pianoroll/NoteHistory.h"
 #include "pianoroll/PianoRollGeometry.h"
 #include "pianoroll/PianoRollPainter.h"
 #include "ui/EditCommands.h"
@@ -25,25 +24,30 @@ enum class NoteTool
 };
 
 //==============================================================================
-/** The note editor for one clip, laid over the whole main window. It edits a
-    copy of the clip's notes and writes them back only when "X" closes it.
+/** The note editor for one clip of the arrangement, laid over the whole main
+    window. It is a view of that clip as the model holds it: every completed
+    gesture, key or menu command is one transaction on the model, undone and
+    redone in the model's one history, so that playback and the state the
+    host saves have each note as soon as it is drawn.
 
-    It works on a copy of the clip and hands the notes back through onCommit;
-    when the clip goes meanwhile, its owner detaches the piano roll
-    (detachClip), and "X" then only hides it.
+    While a gesture is in progress the roll shows the notes as the gesture
+    would leave them; a gesture cut short leaves the model as it was. When its
+    clip goes (deleted, undone, replaced by a state the host set) the roll
+    closes without writing anything.
 
     The view is this component (controls, layout, scrolling, commands); its
     painting is PianoRollPainter's and its gesture arithmetic NoteEditing's.
 */
 class PianoRollComponent final : public juce::Component,
                                  public juce::ScrollBar::Listener,
-                                 public EditCommandTarget
+                                 public EditCommandTarget,
+                                 private ArrangementModel::Listener
 {
 public:
     /** session keeps the clipboard and the velocity of new notes; without
         one the piano roll keeps its own.
     */
-    explicit PianoRollComponent (const ClipData& clipToEdit, EditingSession* session = nullptr);
+    PianoRollComponent (ArrangementModel& model, ClipId clip, EditingSession* session = nullptr);
     ~PianoRollComponent() override;
 
     //==============================================================================
@@ -73,39 +77,28 @@ public:
     /** The pitch of the row under y, or -1 outside the 88 rows. */
     int yToPitch (int y) const;
 
-    /** The first note in list order whose rectangle contains the point. */
-    ClipNote* findNoteAt (juce::Point<int> point);
-
-    /** Removes a note of the working list, and from the selection. */
-    void deleteNote (ClipNote* note);
-
-    /** Copies the clip's notes into the working list. */
-    void loadNotesFromClip();
-
-    /** Hands the working list to onCommit, unless the clip was detached. */
-    void commitNotesToClip();
-
-    /** Receives the notes to write back into the clip. */
-    std::function<void (std::vector<ClipNote>)> onCommit;
-
-    /** Closes the piano roll as "X" does: writes back, hides, tells onClose. */
+    /** Closes the piano roll as "X" does: hides it and tells onClose. Every
+        edit is in the arrangement already.
+    */
     void close();
 
-    /** Forgets the clip, which is about to be removed: nothing is written back. */
-    void detachClip() noexcept { attached = false; }
+    /** False once the clip is gone; the roll then changes nothing. */
+    bool isAttached() const noexcept { return clip != nullptr; }
 
-    /** False once the clip is gone. */
-    bool isAttached() const noexcept { return attached; }
+    /** The clip this roll shows. */
+    ClipId getClipId() const noexcept { return clipId; }
 
-    /** Called after "X" wrote the notes back and hid the piano roll. */
+    /** Called after "X" hid the piano roll, or after its clip went. */
     std::function<void()> onClose;
 
     //==============================================================================
-    /** Takes the last note edit back, or does the last one taken back again. */
+    /** Takes the last change of the arrangement back, or does the last one
+        taken back again: note edits and arrangement edits alike.
+    */
     void undo() override;
     void redo() override;
-    bool canUndo() const noexcept { return history.canUndo(); }
-    bool canRedo() const noexcept { return history.canRedo(); }
+    bool canUndo() const { return model.canUndo(); }
+    bool canRedo() const { return model.canRedo(); }
 
     /** The commands of the keys and of the right-click menu, on the selected notes. */
     void selectAll() override;
@@ -139,14 +132,15 @@ public:
     std::function<void (juce::PopupMenu, std::function<void (int)>)> showMenu;
 
     //==============================================================================
-    /** The working list as values, in order. */
-    std::vector<ClipNote> getNotes() const;
+    /** The notes as the roll shows them, in order: the clip's, or as the
+        gesture in progress would leave them.
+    */
+    const std::vector<ClipNote>& getNotes() const noexcept;
 
-    const juce::OwnedArray<ClipNote>& getWorkingNotes() const noexcept { return workingNotes; }
-    const Selection<ClipNote*>& getSelection() const noexcept { return selection; }
+    const Selection<NoteId>& getSelection() const noexcept { return selection; }
 
-    /** The note selected last, or null. */
-    ClipNote* getSelectedNote() const noexcept { return selection.last(); }
+    /** The note selected last, as shown now, or null. */
+    const ClipNote* getSelectedNote() const noexcept;
 
     NoteTool getCurrentTool() const noexcept { return currentTool; }
     const PianoRollGeometry& getGeometry() const noexcept { return geometry; }
@@ -164,17 +158,31 @@ public:
 private:
     friend struct PianoRollTestAccess;
 
+    void arrangementChanged() override;
     void updateScrollBars();
-    bool canEdit() const noexcept { return clipLengthQ > 0; }
-    void beginEdit();
-    void endEdit();
-    void setNotes (const std::vector<ClipNote>& notes);
+    bool canEdit() const noexcept { return clip != nullptr && clipLengthQ > 0; }
+
+    /** The first note in list order whose rectangle contains the point: its index, or -1. */
+    int findNoteAt (juce::Point<int> point) const;
+
+    /** The notes of a gesture about to change them: the clip's, to change in place. */
+    std::vector<ClipNote>& beginEdit();
+
+    /** Makes notes the clip's as one transaction named name; ends the gesture. */
+    void commit (const juce::String& name, std::vector<ClipNote> notes);
+    void commitEdit (const juce::String& name);
+
+    /** Ends the gesture in progress without changing the arrangement. */
+    void cancelGesture();
+    bool isInGesture() const noexcept;
+
     std::vector<ClipNote> selectedNotes() const;
-    void addNotesSelected (const std::vector<ClipNote>& notes);
+    void addNotesSelected (std::vector<ClipNote> notes, const juce::String& name);
     void updateUndoButtons();
     void showContextMenu();
-    ClipNote* velocityBarAt (juce::Point<int> point) const;
+    int velocityBarAt (juce::Point<int> point) const;
     juce::int64 clipEndTick() const noexcept;
+    int indexOf (NoteId id) const noexcept;
 
     //==============================================================================
     /** What the notes and the marks of a gesture look like on screen. Taken
@@ -185,7 +193,7 @@ private:
     {
         struct Note
         {
-            const ClipNote* note;
+            NoteId id;
             ClipNote value;
             int state; ///< 0 plain, 1 selected, 2 selected and moving
         };
@@ -209,6 +217,7 @@ private:
 
     // Gestures.
     void pressWithSelectTool (const juce::MouseEvent& event);
+    void grabSelection();
     void dragSelectedNotes (juce::Point<int> position);
     void resizeSelectedNotes (juce::Point<int> position);
     void dragVelocity (juce::Point<int> position);
@@ -225,33 +234,40 @@ private:
     juce::TextButton redoButton { "Redo" };
     juce::TextButton velocityButton { "Velocity" };
 
+    ArrangementModel& model;
+    const ClipId clipId;
+
+    // The clip as the model holds it now; null once it is gone.
+    ClipPtr clip;
+
+    // The notes as the gesture in progress would leave them, while one is.
+    std::optional<std::vector<ClipNote>> edited;
+
     NoteTool currentTool = NoteTool::Draw;
-    juce::OwnedArray<ClipNote> workingNotes;
-    Selection<ClipNote*> selection;
-    std::unique_ptr<ClipNote> drawingNote;
-    ClipNote* resizingNote = nullptr;
+    Selection<NoteId> selection;
+    std::optional<ClipNote> drawingNote;
     bool isDrawing = false;
     bool isMoving = false;
     bool isResizing = false;
 
-    // A move or resize of several notes: where they were at the press.
-    ClipNote* grabbedNote = nullptr;
+    // A move or resize of several notes: the note pressed, and where each
+    // selected note was at the press (its place in the list, its value).
+    NoteId grabbedNote = 0;
     bool selectOnlyOnRelease = false;
     bool draggedSincePress = false;
     juce::Point<int> pressPosition;
-    std::vector<std::pair<ClipNote*, ClipNote>> grabbedNotes;
+    std::vector<std::pair<size_t, ClipNote>> grabbedNotes;
 
     // A rubber band drawn from an empty press with the Select tool.
     std::optional<juce::Point<int>> bandStart;
     std::optional<juce::Rectangle<int>> rubberBand;
-    std::vector<ClipNote*> selectedBeforeBand;
+    std::vector<NoteId> selectedBeforeBand;
 
     // The velocity lane, and the note whose bar is being dragged.
     bool velocityLaneShown = false;
     juce::Rectangle<int> velocityLaneArea;
-    ClipNote* velocityNote = nullptr;
+    NoteId velocityNote = 0;
     int velocityAtPress = 0;
-    std::vector<std::pair<ClipNote*, int>> velocitiesAtPress;
 
     // The line that marks where playback is, where it was painted last, and
     // the note sounding while the mouse is down.
@@ -263,14 +279,9 @@ private:
     // Where the user last clicked on the grid: pasted notes go there.
     int lastClickedTick = 0;
 
-    NoteHistory history;
-    std::optional<std::vector<ClipNote>> notesBeforeEdit;
-
     EditingSession ownSession;
     EditingSession& session;
 
-    ClipData clip;
-    bool attached = true;
     int clipStartQ = 0;
     int clipLengthQ = 4;
 

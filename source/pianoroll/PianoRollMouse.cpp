@@ -6,7 +6,8 @@
 
 #include <array>
 
-// The piano roll's gestures, keys and commands.
+// The piano roll's gestures, keys and commands. Each one that changes the
+// notes ends in one transaction on the arrangement.
 
 //==============================================================================
 void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
@@ -23,15 +24,20 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
 
     if (velocityLaneShown && velocityLaneArea.contains (position))
     {
-        if (auto* note = canEdit() ? velocityBarAt (position) : nullptr)
+        if (const auto index = canEdit() ? velocityBarAt (position) : -1; index >= 0)
         {
             // Dragging a selected note's bar changes every selected note's velocity by as much.
+            const auto& notes = getNotes();
+            const auto& pressed = notes[(size_t) index];
+            velocityNote = pressed.id;
+            velocityAtPress = pressed.velocity;
+
+            grabbedNotes.clear();
+            for (size_t i = 0; i < notes.size(); ++i)
+                if (notes[i].id == pressed.id || (selection.contains (pressed.id) && selection.contains (notes[i].id)))
+                    grabbedNotes.emplace_back (i, notes[i]);
+
             beginEdit();
-            velocityNote = note;
-            velocityAtPress = note->velocity;
-            velocitiesAtPress.clear();
-            for (auto* changed : selection.contains (note) ? selection.items() : std::vector<ClipNote*> { note })
-                velocitiesAtPress.emplace_back (changed, changed->velocity);
             dragVelocity (position);
         }
         return;
@@ -53,9 +59,8 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
 
             // A note drawn in the last half step would snap to the clip's end,
             // out of every tool's reach: it starts on the last step inside.
-            beginEdit();
             isDrawing = true;
-            drawingNote = std::make_unique<ClipNote> (ClipNote { pitch, lastClickedTick, gridTicks(), session.noteVelocity });
+            drawingNote = ClipNote { pitch, lastClickedTick, gridTicks(), session.noteVelocity };
             startAudition (*drawingNote);
             break;
         }
@@ -65,77 +70,89 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
             break;
 
         case NoteTool::Resize:
-            for (auto* note : workingNotes)
+        {
+            const auto& notes = getNotes();
+            for (const auto& note : notes)
             {
-                if (geometry.hitsResizeZone (*note, position))
+                if (geometry.hitsResizeZone (note, position))
                 {
-                    beginEdit();
                     isResizing = true;
-                    resizingNote = note;
-                    if (! selection.contains (note))
-                        selection.selectOnly (note);
+                    grabbedNote = note.id;
+                    if (! selection.contains (note.id))
+                        selection.selectOnly (note.id);
 
-                    grabbedNotes.clear();
-                    for (auto* selected : selection.items())
-                        grabbedNotes.emplace_back (selected, *selected);
+                    grabSelection();
+                    beginEdit();
                     break;
                 }
             }
             break;
+        }
 
         case NoteTool::Erase:
-            if (auto* hit = findNoteAt (position))
+            if (const auto hit = findNoteAt (position); hit >= 0)
             {
-                beginEdit();
-                deleteNote (hit);
-                endEdit();
+                auto notes = getNotes();
+                const auto id = notes[(size_t) hit].id;
+                selection.keepOnly ([id] (NoteId n) { return n != id; });
+                notes.erase (notes.begin() + hit);
+                commit ("Erase Note", std::move (notes));
             }
             break;
     }
 }
 
+void PianoRollComponent::grabSelection()
+{
+    // Where each selected note is, in list order: a move or resize starts from there.
+    const auto& notes = getNotes();
+    grabbedNotes.clear();
+    for (size_t i = 0; i < notes.size(); ++i)
+        if (selection.contains (notes[i].id))
+            grabbedNotes.emplace_back (i, notes[i]);
+}
+
 void PianoRollComponent::pressWithSelectTool (const juce::MouseEvent& event)
 {
     const auto position = event.getPosition();
-    auto* hit = findNoteAt (position);
+    const auto hit = findNoteAt (position);
 
-    if (event.mods.isShiftDown() && hit != nullptr)
+    if (event.mods.isShiftDown() && hit >= 0)
     {
-        selection.toggle (hit);
+        selection.toggle (getNotes()[(size_t) hit].id);
         return;
     }
 
-    if (hit == nullptr)
+    if (hit < 0)
     {
         // A rubber band: it selects what it touches, added to the selection with Shift.
-        selectedBeforeBand = event.mods.isShiftDown() ? selection.items() : std::vector<ClipNote*>();
+        selectedBeforeBand = event.mods.isShiftDown() ? selection.items() : std::vector<NoteId>();
         selection.set (selectedBeforeBand);
         bandStart = position;
         return;
     }
 
-    if (! selection.contains (hit))
+    const auto& note = getNotes()[(size_t) hit];
+    if (! selection.contains (note.id))
     {
-        selection.selectOnly (hit);
+        selection.selectOnly (note.id);
     }
     else
     {
         // The note pressed becomes the last selected; a click that moves
         // nothing leaves it selected alone.
-        selection.toggle (hit);
-        selection.add (hit);
+        selection.toggle (note.id);
+        selection.add (note.id);
         selectOnlyOnRelease = true;
     }
 
-    startAudition (*hit);
-    beginEdit();
+    startAudition (note);
     isMoving = true;
     draggedSincePress = false;
     pressPosition = position;
-    grabbedNote = hit;
-    grabbedNotes.clear();
-    for (auto* selected : selection.items())
-        grabbedNotes.emplace_back (selected, *selected);
+    grabbedNote = note.id;
+    grabSelection();
+    beginEdit();
 }
 
 void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
@@ -144,7 +161,7 @@ void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
 
     const auto position = event.getPosition();
 
-    if (velocityNote != nullptr)
+    if (velocityNote != 0)
     {
         dragVelocity (position);
         return;
@@ -154,27 +171,25 @@ void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
     {
         rubberBand = juce::Rectangle<int> (*bandStart, position);
         selection.set (selectedBeforeBand);
-        for (auto* note : workingNotes)
-            if (PianoRollGeometry::isDrawablePitch (note->pitch) && geometry.noteBounds (*note).intersects (rubberBand->toFloat()))
-                selection.add (note);
+        for (const auto& note : getNotes())
+            if (PianoRollGeometry::isDrawablePitch (note.pitch) && geometry.noteBounds (note).intersects (rubberBand->toFloat()))
+                selection.add (note.id);
         return;
     }
 
-    if (currentTool == NoteTool::Resize && isResizing && resizingNote != nullptr)
+    if (currentTool == NoteTool::Resize && isResizing)
         resizeSelectedNotes (position);
-    else if (currentTool == NoteTool::Select && isMoving && grabbedNote != nullptr)
+    else if (currentTool == NoteTool::Select && isMoving)
     {
         draggedSincePress = draggedSincePress || position.getDistanceFrom (pressPosition) > 2;
         dragSelectedNotes (position);
     }
 
-    if (isDrawing && drawingNote != nullptr)
+    if (isDrawing && drawingNote.has_value())
     {
         const auto end = snapToGrid (xToTick (position.x));
         if (end > drawingNote->startTick)
-        {
             drawingNote->lengthTicks = end - drawingNote->startTick;
-        }
     }
 }
 
@@ -183,8 +198,8 @@ void PianoRollComponent::dragSelectedNotes (juce::Point<int> position)
     // The note pressed goes to the quantize line and the key nearest the
     // pointer (above the grid the top key, below it the lowest); the other
     // selected notes go along, unless one of them would leave the keys.
-    const auto grabbed = std::find_if (grabbedNotes.begin(), grabbedNotes.end(), [this] (const auto& g) { return g.first == grabbedNote; });
-    if (grabbed == grabbedNotes.end())
+    const auto grabbed = std::find_if (grabbedNotes.begin(), grabbedNotes.end(), [this] (const auto& g) { return g.second.id == grabbedNote; });
+    if (grabbed == grabbedNotes.end() || ! edited.has_value())
         return;
 
     const auto& original = grabbed->second;
@@ -192,35 +207,38 @@ void PianoRollComponent::dragSelectedNotes (juce::Point<int> position)
     const auto pitchOffset = geometry.pitchNearest (position.y) - original.pitch;
 
     std::vector<ClipNote> originals;
-    for (const auto& [note, was] : grabbedNotes)
+    for (const auto& [index, was] : grabbedNotes)
         originals.push_back (was);
 
     if (const auto moved = NoteEditing::moved (originals, tickOffset, pitchOffset))
         for (size_t i = 0; i < grabbedNotes.size(); ++i)
-            *grabbedNotes[i].first = (*moved)[i];
+            (*edited)[grabbedNotes[i].first] = (*moved)[i];
 }
 
 void PianoRollComponent::resizeSelectedNotes (juce::Point<int> position)
 {
     // The note whose edge is dragged follows the pointer; the other selected
     // notes change their length by as much.
-    const auto grabbed = std::find_if (grabbedNotes.begin(), grabbedNotes.end(), [this] (const auto& g) { return g.first == resizingNote; });
-    if (grabbed == grabbedNotes.end())
+    const auto grabbed = std::find_if (grabbedNotes.begin(), grabbedNotes.end(), [this] (const auto& g) { return g.second.id == grabbedNote; });
+    if (grabbed == grabbedNotes.end() || ! edited.has_value())
         return;
 
     const auto snap = [this] (int ticks) { return snapToGrid (ticks); };
     const auto length = NoteEditing::resizedLength (grabbed->second, xToTick (position.x), gridTicks(), clipEndTick(), snap);
     const auto change = juce::int64 { length } - grabbed->second.lengthTicks;
 
-    for (const auto& [note, was] : grabbedNotes)
-        note->lengthTicks = note == resizingNote ? length : NoteEditing::lengthChangedBy (was, change, gridTicks(), clipEndTick());
+    for (const auto& [index, was] : grabbedNotes)
+        (*edited)[index].lengthTicks = was.id == grabbedNote ? length : NoteEditing::lengthChangedBy (was, change, gridTicks(), clipEndTick());
 }
 
 void PianoRollComponent::dragVelocity (juce::Point<int> position)
 {
+    if (! edited.has_value())
+        return;
+
     const auto change = NoteEditing::velocityAt (position.y, velocityLaneArea) - velocityAtPress;
-    for (const auto& [note, was] : velocitiesAtPress)
-        note->velocity = NoteEditing::velocityChangedBy (was, change);
+    for (const auto& [index, was] : grabbedNotes)
+        (*edited)[index].velocity = NoteEditing::velocityChangedBy (was.velocity, change);
 }
 
 void PianoRollComponent::mouseUp (const juce::MouseEvent&)
@@ -229,12 +247,15 @@ void PianoRollComponent::mouseUp (const juce::MouseEvent&)
 
     stopAudition();
 
-    if (velocityNote != nullptr)
+    if (velocityNote != 0)
     {
         // New notes take the velocity set last.
-        session.noteVelocity = velocityNote->velocity;
-        velocityNote = nullptr;
-        velocitiesAtPress.clear();
+        if (const auto index = indexOf (velocityNote); index >= 0)
+            session.noteVelocity = getNotes()[(size_t) index].velocity;
+
+        velocityNote = 0;
+        grabbedNotes.clear();
+        commitEdit ("Change Velocity");
     }
     else if (bandStart.has_value())
     {
@@ -244,8 +265,9 @@ void PianoRollComponent::mouseUp (const juce::MouseEvent&)
     else if (isResizing)
     {
         isResizing = false;
-        resizingNote = nullptr;
+        grabbedNote = 0;
         grabbedNotes.clear();
+        commitEdit ("Resize Notes");
     }
     else if (isMoving)
     {
@@ -253,31 +275,35 @@ void PianoRollComponent::mouseUp (const juce::MouseEvent&)
             selection.selectOnly (grabbedNote);
 
         isMoving = false;
-        grabbedNote = nullptr;
+        grabbedNote = 0;
         grabbedNotes.clear();
+        commitEdit ("Move Notes");
     }
-    else if (isDrawing && drawingNote != nullptr)
+    else if (isDrawing && drawingNote.has_value())
     {
-        workingNotes.add (drawingNote.release());
+        // The new note goes after the others; it is not selected.
+        auto notes = getNotes();
+        auto drawn = *std::exchange (drawingNote, std::nullopt);
+        drawn.id = model.nextNoteId();
+        notes.push_back (drawn);
         isDrawing = false;
+        commit ("Draw Note", std::move (notes));
     }
-
-    endEdit();
 }
 
-ClipNote* PianoRollComponent::velocityBarAt (juce::Point<int> point) const
+int PianoRollComponent::velocityBarAt (juce::Point<int> point) const
 {
     // The bar painted last is on top; a bar takes presses over the lane's whole height.
-    for (int i = workingNotes.size(); --i >= 0;)
+    const auto& notes = getNotes();
+    for (auto i = (int) notes.size(); --i >= 0;)
     {
-        auto* note = workingNotes.getUnchecked (i);
-        const auto x = geometry.tickToX (note->startTick);
+        const auto x = geometry.tickToX (notes[(size_t) i].startTick);
         const auto px = static_cast<float> (point.x);
         if (x - 2.0f <= px && px <= x + static_cast<float> (NoteEditing::barWidth) + 2.0f)
-            return note;
+            return i;
     }
 
-    return nullptr;
+    return -1;
 }
 
 //==============================================================================
@@ -309,26 +335,33 @@ bool PianoRollComponent::keyPressed (const juce::KeyPress& key)
 //==============================================================================
 std::vector<ClipNote> PianoRollComponent::selectedNotes() const
 {
-    // In list order, as they were in the clip.
+    // In list order, as they are in the clip.
     std::vector<ClipNote> notes;
-    for (const auto* note : workingNotes)
-        if (selection.contains (const_cast<ClipNote*> (note)))
-            notes.push_back (*note);
+    for (const auto& note : getNotes())
+        if (selection.contains (note.id))
+            notes.push_back (note);
     return notes;
 }
 
-void PianoRollComponent::addNotesSelected (const std::vector<ClipNote>& notes)
+void PianoRollComponent::addNotesSelected (std::vector<ClipNote> added, const juce::String& name)
 {
     const ScopedRepaint repaintChanges (*this);
 
-    if (notes.empty())
+    if (added.empty() || isInGesture())
         return;
 
-    beginEdit();
-    selection.clear();
-    for (const auto& note : notes)
-        selection.add (workingNotes.add (new ClipNote (note)));
-    endEdit();
+    // New notes after the old ones, each a note of its own, and selected.
+    auto notes = getNotes();
+    std::vector<NoteId> ids;
+    for (auto& note : added)
+    {
+        note.id = model.nextNoteId();
+        ids.push_back (note.id);
+        notes.push_back (note);
+    }
+
+    commit (name, std::move (notes));
+    selection.set (ids);
 }
 
 void PianoRollComponent::clearSelection()
@@ -342,10 +375,10 @@ void PianoRollComponent::selectAll()
 {
     const ScopedRepaint repaintChanges (*this);
 
-    std::vector<ClipNote*> all;
-    for (auto* note : workingNotes)
-        if (PianoRollGeometry::isDrawablePitch (note->pitch))
-            all.push_back (note);
+    std::vector<NoteId> all;
+    for (const auto& note : getNotes())
+        if (PianoRollGeometry::isDrawablePitch (note.pitch))
+            all.push_back (note.id);
     selection.set (std::move (all));
 }
 
@@ -365,7 +398,7 @@ void PianoRollComponent::paste()
 {
     // At the last place clicked on the grid, inside the clip.
     if (canEdit() && session.clipboard.holdsNotes())
-        addNotesSelected (NoteEditing::placed (session.clipboard.getNotes(), lastClickedTick, clipEndTick()));
+        addNotesSelected (NoteEditing::placed (session.clipboard.getNotes(), lastClickedTick, clipEndTick()), "Paste Notes");
 }
 
 void PianoRollComponent::duplicateSelection()
@@ -373,42 +406,50 @@ void PianoRollComponent::duplicateSelection()
     // Right after the selected notes, inside the clip.
     const auto notes = selectedNotes();
     if (canEdit() && ! notes.empty())
-        addNotesSelected (NoteEditing::placed (notes, NoteEditing::endOf (notes), clipEndTick()));
+        addNotesSelected (NoteEditing::placed (notes, NoteEditing::endOf (notes), clipEndTick()), "Duplicate Notes");
 }
 
 void PianoRollComponent::deleteSelection()
 {
     const ScopedRepaint repaintChanges (*this);
 
-    if (selection.isEmpty())
+    if (selection.isEmpty() || isInGesture() || ! isAttached())
         return;
 
-    beginEdit();
-    for (auto* note : std::vector<ClipNote*> (selection.items()))
-        deleteNote (note);
-    endEdit();
+    auto notes = getNotes();
+    notes.erase (std::remove_if (notes.begin(), notes.end(), [this] (const ClipNote& n) { return selection.contains (n.id); }), notes.end());
+    selection.clear();
+    commit ("Delete Notes", std::move (notes));
 }
 
 bool PianoRollComponent::moveSelection (int tickOffset, int pitchOffset)
 {
     const ScopedRepaint repaintChanges (*this);
 
-    if (selection.isEmpty() || ! canEdit())
+    if (selection.isEmpty() || ! canEdit() || isInGesture())
         return false;
 
-    const auto& items = selection.items();
-    std::vector<ClipNote> notes;
-    for (auto* note : items)
-        notes.push_back (*note);
+    // The selected notes in the order they were selected, each at its place in the list.
+    std::vector<size_t> places;
+    std::vector<ClipNote> originals;
+    for (const auto id : selection.items())
+    {
+        if (const auto index = indexOf (id); index >= 0)
+        {
+            places.push_back ((size_t) index);
+            originals.push_back (getNotes()[(size_t) index]);
+        }
+    }
 
-    const auto moved = NoteEditing::moved (notes, tickOffset, pitchOffset);
+    const auto moved = NoteEditing::moved (originals, tickOffset, pitchOffset);
     if (! moved.has_value())
         return false;
 
-    beginEdit();
-    for (size_t i = 0; i < items.size(); ++i)
-        *items[i] = (*moved)[i];
-    endEdit();
+    auto notes = getNotes();
+    for (size_t i = 0; i < places.size(); ++i)
+        notes[places[i]] = (*moved)[i];
+
+    commit ("Move Notes", std::move (notes));
     return true;
 }
 
@@ -418,7 +459,7 @@ void PianoRollComponent::showContextMenu()
     MenuState state;
     state.hasSelection = ! selection.isEmpty();
     state.canPaste = session.clipboard.holdsNotes();
-    state.hasItems = ! workingNotes.isEmpty();
+    state.hasItems = ! getNotes().empty();
     state.canUndo = canUndo();
     state.canRedo = canRedo();
 

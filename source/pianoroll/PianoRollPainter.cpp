@@ -223,20 +223,20 @@ namespace PianoRollPainter
         const auto rowHeight = geometry.rowHeight();
         const auto asked = g.getClipBounds().toFloat();
 
-        for (const auto* note : scene.notes)
+        for (const auto& note : scene.notes)
         {
-            if (! PianoRollGeometry::isDrawablePitch (note->pitch))
+            if (! PianoRollGeometry::isDrawablePitch (note.pitch))
                 continue;
 
-            const auto bounds = geometry.noteBounds (*note);
-            const auto rowTop = geometry.rowTop (note->pitch);
+            const auto bounds = geometry.noteBounds (note);
+            const auto rowTop = geometry.rowTop (note.pitch);
 
             if (static_cast<float> (grid.getY()) > rowTop + rowHeight || rowTop > static_cast<float> (grid.getBottom())
                 || static_cast<float> (grid.getX()) > bounds.getRight() || bounds.getX() > static_cast<float> (grid.getRight())
                 || ! asked.intersects (bounds.expanded (2.0f)))
                 continue;
 
-            const auto selected = scene.selection.contains (const_cast<ClipNote*> (note));
+            const auto selected = scene.selection.contains (note.id);
             const auto body = selected ? juce::Colour (scene.moving ? 0xcc800080u : 0xccffff00u) : Palette::note;
             paintNote (g, scene, bounds, body, juce::Colour (0x80ffffff), 1.0f);
         }
@@ -278,14 +278,14 @@ namespace PianoRollPainter
 
         const auto asked = g.getClipBounds();
         const auto left = static_cast<float> (asked.getX()), right = static_cast<float> (asked.getRight());
-        for (const auto* note : scene.notes)
+        for (const auto& note : scene.notes)
         {
-            const auto x = geometry.tickToX (note->startTick);
+            const auto x = geometry.tickToX (note.startTick);
             if (x + NoteEditing::barWidth < left || x > right)
                 continue;
 
-            g.setColour (scene.selection.contains (const_cast<ClipNote*> (note)) ? juce::Colour (0xccffff00) : Palette::clipOutline);
-            g.fillRect (NoteEditing::velocityBar (x, note->velocity, lane));
+            g.setColour (scene.selection.contains (note.id) ? juce::Colour (0xccffff00) : Palette::clipOutline);
+            g.fillRect (NoteEditing::velocityBar (x, note.velocity, lane));
         }
 
         if (scene.velocityNote != nullptr)

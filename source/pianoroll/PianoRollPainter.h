@@ -53,14 +53,14 @@ namespace PianoRollPainter
     /** What a paint needs to know of the piano roll. */
     struct Scene
     {
-        Scene (const PianoRollGeometry& g, const juce::OwnedArray<ClipNote>& n, const Selection<ClipNote*>& s)
+        Scene (const PianoRollGeometry& g, const std::vector<ClipNote>& n, const Selection<NoteId>& s)
             : geometry (g), notes (n), selection (s)
         {
         }
 
         const PianoRollGeometry& geometry;
-        const juce::OwnedArray<ClipNote>& notes;
-        const Selection<ClipNote*>& selection;
+        const std::vector<ClipNote>& notes;
+        const Selection<NoteId>& selection;
 
         /** Where note shapes are kept between paints; null paints each one afresh. */
         NoteShapes* noteShapes = nullptr;

@@ -11,6 +11,10 @@ CarvolinProcessor::CarvolinProcessor()
     baseline.snapshot = model.getSnapshot();
 
     model.onNewSnapshot = [this] (SnapshotPtr snapshot, bool replacedByHost) { playback.snapshotChanged (std::move (snapshot), replacedByHost); };
+
+    // Every change the user makes marks the host's project as changed (VST3
+    // setDirty, LV2 state:StateChanged), so that closing it asks to save.
+    model.onUserChange = [this] { tellHostTheStateChanged(); };
 }
 
 CarvolinProcessor::~CarvolinProcessor() = default;
@@ -118,6 +122,22 @@ std::shared_ptr<const juce::XmlElement> CarvolinProcessor::currentDocument() con
         cache = { StateDocument::forArrangement (midiFolderPath, *snapshot), snapshot, midiFolderPath };
 
     return cache.document;
+}
+
+void CarvolinProcessor::tellHostTheStateChanged()
+{
+    const auto details = juce::AudioProcessorListener::ChangeDetails().withNonParameterStateChanged (true);
+
+    if (juce::MessageManager::existsAndIsCurrentThread())
+    {
+        updateHostDisplay (details);
+        return;
+    }
+
+    juce::MessageManager::callAsync ([safe = juce::WeakReference<CarvolinProcessor> (this), details] {
+        if (auto* processor = safe.get())
+            processor->updateHostDisplay (details);
+    });
 }
 
 //==============================================================================

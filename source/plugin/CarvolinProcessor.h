@@ -90,6 +90,7 @@ public:
 
 private:
     void restoreFrom (std::shared_ptr<const juce::XmlElement> document);
+    void tellHostTheStateChanged();
 
     ArrangementModel model;
     EditingSession editingSession;
@@ -116,5 +117,6 @@ private:
 
     std::shared_ptr<const juce::XmlElement> currentDocument() const;
 
+    JUCE_DECLARE_WEAK_REFERENCEABLE (CarvolinProcessor)
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CarvolinProcessor)
 };

@@ -1,5 +1,6 @@
 #include "support/EditorTestAccess.h"
 #include "support/MidiBytes.h"
+#include "support/PianoRollTestAccess.h"
 
 #include "model/StateDocument.h"
 
@@ -74,12 +75,9 @@ TEST (Undo, EveryKindOfChangeIsOneStepThatUndoAndRedoTakeBackAndRedo)
              f.editor->fileDragMove (files, quarterX (30), laneY (3));
              f.editor->filesDropped (files, quarterX (30), laneY (3));
          } },
-        { "write notes back from the piano roll", [] (UndoFixture& f) {
+        { "draw a note in the piano roll", [] (UndoFixture& f) {
              Pointer { *f.editor }.doubleClick (quarterX (1), laneY (0));
-             auto& roll = *f.editor->getPianoRoll();
-             Pointer { roll }.click (61, 50 + 10 * 12 + 6);
-             Pointer { roll }.click (400, 50 + 20 * 12 + 6);
-             roll.close();
+             Pointer { *f.editor->getPianoRoll() }.click (61, 50 + 10 * 12 + 6);
          } },
     };
 
@@ -183,13 +181,15 @@ TEST (Undo, TheHistoryOutlivesTheEditorUntilTheHostSetsAState)
     EXPECT_EQ (Access::clips (*editor).size(), 1u) << "the open editor shows the state set";
 }
 
-TEST (Undo, ThePianoRollHasItsOwnStepsAndXIsOneStepOfTheArrangement)
+TEST (Undo, ThePianoRollStepsThroughTheOneHistoryOfTheArrangement)
 {
     UndoFixture f;
     auto& e = *f.editor;
     auto& model = f.processor.getModel();
-    const auto steps = model.getHistory().getNumUndoSteps();
 
+    // An arrangement edit, then the roll's note edits: one history, in the order they were made.
+    click (Access::addTrackButton (e));
+    const auto steps = model.getHistory().getNumUndoSteps();
     Pointer { e }.doubleClick (quarterX (1), laneY (0));
     auto& roll = *e.getPianoRoll();
     Pointer rollPointer { roll };
@@ -198,28 +198,32 @@ TEST (Undo, ThePianoRollHasItsOwnStepsAndXIsOneStepOfTheArrangement)
     roll.setTool (NoteTool::Erase);
     rollPointer.click (330, 50 + (108 - 64) * 12 + 6); // erase an old note
     ASSERT_EQ (roll.getNotes().size(), 3u);
+    EXPECT_EQ (model.getHistory().getNumUndoSteps(), steps + 3) << "each note edit is a step of the arrangement";
+    EXPECT_EQ (Access::modelClips (e)[0].notes, roll.getNotes());
 
-    // Keys reach the roll, through the editor too.
+    // Keys reach the roll, through the editor too; the roll's buttons do the same.
     EXPECT_TRUE (e.keyPressed (ctrlZ));
     EXPECT_EQ (roll.getNotes().size(), 4u);
     EXPECT_TRUE (roll.keyPressed (ctrlZ));
-    EXPECT_TRUE (roll.keyPressed (ctrlZ));
+    click (PianoRollTestAccess::undoButton (roll));
     EXPECT_EQ (roll.getNotes(), (std::vector<ClipNote> { { 60, 0, 960, 100 }, { 64, 960, 480, 90 } }));
-    EXPECT_FALSE (roll.canUndo());
-    EXPECT_TRUE (roll.keyPressed (ctrlY));
-    EXPECT_EQ (roll.getNotes().size(), 3u);
-    EXPECT_EQ (model.getHistory().getNumUndoSteps(), steps) << "nothing reaches the arrangement before X";
+    EXPECT_EQ (Access::modelClips (e)[0].notes, roll.getNotes()) << "the model, the state and playback follow";
+    EXPECT_EQ (Access::tracks (e).size(), 5u);
 
+    // Further back, the arrangement's own edits, with the roll still open.
+    EXPECT_TRUE (roll.keyPressed (ctrlZ));
+    EXPECT_EQ (Access::tracks (e).size(), 4u);
+    EXPECT_TRUE (roll.isVisible());
+
+    EXPECT_TRUE (roll.keyPressed (ctrlY));
+    click (PianoRollTestAccess::redoButton (roll));
+    EXPECT_EQ (roll.getNotes().size(), 3u);
+    EXPECT_EQ (Access::tracks (e).size(), 5u);
+
+    // Closing adds nothing.
     roll.close();
     EXPECT_EQ (model.getHistory().getNumUndoSteps(), steps + 1);
     EXPECT_EQ (Access::clips (e)[0]->notes.size(), 3u);
-    e.undo();
-    EXPECT_EQ (Access::clips (e)[0]->notes.size(), 2u);
-
-    // Closing without a change records nothing.
-    Pointer { e }.doubleClick (quarterX (1), laneY (0));
-    e.getPianoRoll()->close();
-    EXPECT_EQ (model.getHistory().getNumUndoSteps(), steps);
 }
 
 TEST (Undo, TheButtonsKeepEveryControlsPlace)

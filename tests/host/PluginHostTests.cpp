@@ -9,6 +9,9 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <atomic>
+#include <cstdlib>
+
 namespace
 {
     enum class Format
@@ -284,6 +287,100 @@ TEST_P (PluginHost, PlaysTheArrangementThroughMidiOut)
         })) << "channel "
             << e.channel << " key " << e.key << " velocity " << e.velocity << " at " << e.sample;
     }
+}
+
+namespace
+{
+    /** What a host's listener hears of the plug-in: notices that its state changed. */
+    struct StateChangeListener final : juce::AudioProcessorListener
+    {
+        void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override {}
+
+        void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails& details) override
+        {
+            if (details.nonParameterStateChanged)
+                ++notices;
+        }
+
+        std::atomic<int> notices { 0 };
+    };
+
+    /** A pointer or key on the real screen, as a user gives it (xdotool). */
+    bool xdotool (const juce::String& arguments)
+    {
+        return std::system (("xdotool " + arguments + " >/dev/null 2>&1").toRawUTF8()) == 0;
+    }
+} // namespace
+
+TEST_P (PluginHost, TellsTheHostOfEveryEditAndOfNothingElse)
+{
+    if (! xdotool ("getmouselocation"))
+        GTEST_SKIP() << "needs xdotool and a display";
+
+    HostedPlugin host (GetParam());
+    ASSERT_NE (host.instance, nullptr) << host.error;
+    auto& plugin = *host.instance;
+    StateChangeListener listener;
+    plugin.addListener (&listener);
+
+    // The host's own state: no notice.
+    const auto wrapped = wrapState (GetParam(), plugin, stateBlob (R"(<CarvolinState><Clip track="1" startQ="0" lengthQ="8"/></CarvolinState>)"));
+    plugin.setStateInformation (wrapped.getData(), (int) wrapped.getSize());
+
+    plugin.setPlayConfigDetails (0, 2, 48000.0, 512);
+    plugin.prepareToPlay (48000.0, 512);
+    juce::AudioBuffer<float> buffer (2, 512);
+
+    // The message loop and the audio callback run for a while, as in a host
+    // (LV2 hands its notices over in the audio callback).
+    const auto settle = [&] {
+        for (int i = 0; i < 40; ++i)
+        {
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+            juce::MidiBuffer midi;
+            plugin.processBlock (buffer, midi);
+        }
+    };
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin.createEditor());
+    ASSERT_NE (editor, nullptr);
+    editor->setTopLeftPosition (0, 0);
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    settle();
+
+    const auto at = [&] (int x, int y) {
+        const auto p = editor->localPointToGlobal (juce::Point<int> (x, y));
+        return juce::String (p.x) + " " + juce::String (p.y);
+    };
+    const auto clickAt = [&] (int x, int y) {
+        EXPECT_TRUE (xdotool ("mousemove --sync " + at (x, y) + " click 1"));
+        settle();
+    };
+
+    EXPECT_EQ (listener.notices.load(), 0) << "opening the editor";
+
+    clickAt (55, 30); // "+ Track"
+    EXPECT_EQ (listener.notices.load(), 1) << "an edit";
+    clickAt (55, 70); // "Undo"
+    EXPECT_EQ (listener.notices.load(), 2) << "an undo";
+    clickAt (155, 70); // "Redo"
+    EXPECT_EQ (listener.notices.load(), 3) << "a redo";
+
+    clickAt (230, 155);                                                               // selecting the clip
+    clickAt (1100 - 295, 25);                                                         // zooming in
+    clickAt (1100 - 335, 25);                                                         // and out
+    EXPECT_TRUE (xdotool ("mousemove --sync " + at (600, 200) + " click 5 click 5")); // the wheel scrolls
+    settle();
+    EXPECT_EQ (listener.notices.load(), 3) << "selecting, zooming, scrolling";
+
+    editor->removeFromDesktop();
+    editor.reset();
+    settle();
+    EXPECT_EQ (listener.notices.load(), 3) << "closing the editor";
+
+    plugin.removeListener (&listener);
+    plugin.releaseResources();
 }
 
 INSTANTIATE_TEST_SUITE_P (Formats, PluginHost, ::testing::Values (Format::vst3, Format::lv2), formatName);

@@ -14,26 +14,20 @@ namespace
     struct RollFixture
     {
         explicit RollFixture (std::vector<ClipNote> notes = {}, int lengthQ = 4)
-            : clip { 1, 0, lengthQ, std::move (notes) },
-              roll (std::make_unique<PianoRollComponent> (clip))
+            : open (std::make_unique<ModelRoll> (ClipData { 1, 0, lengthQ, std::move (notes) })),
+              roll (&open->roll)
         {
-            roll->onCommit = [this] (std::vector<ClipNote> written) { clip.notes = std::move (written); };
             roll->setBounds (0, 0, 1100, 600);
         }
 
         static int xForTick (int tick) { return 60 + (tick * 1040 + 3839) / 3840; }
         static int yForPitch (int pitch) { return 50 + (108 - pitch) * 12 + 6; }
 
-        std::vector<ClipNote> working() const
-        {
-            std::vector<ClipNote> result;
-            for (auto* n : roll->getWorkingNotes())
-                result.push_back (*n);
-            return result;
-        }
+        /** The notes as the roll shows them (during a gesture, as it would leave them). */
+        std::vector<ClipNote> working() const { return roll->getNotes(); }
 
-        ClipData clip;
-        std::unique_ptr<PianoRollComponent> roll;
+        std::unique_ptr<ModelRoll> open;
+        PianoRollComponent* roll;
         Pointer pointer { *roll };
     };
 } // namespace
@@ -137,7 +131,7 @@ TEST (PianoRollSelect, MovesTheNoteAndClampsThePitch)
     f.roll->setTool (NoteTool::Select);
 
     f.pointer.press (RollFixture::xForTick (100), RollFixture::yForPitch (98));
-    EXPECT_EQ (f.roll->getSelectedNote(), f.roll->getWorkingNotes()[0]);
+    EXPECT_EQ (f.roll->getSelectedNote(), &f.roll->getNotes()[0]);
 
     f.pointer.drag (RollFixture::xForTick (1000), RollFixture::yForPitch (90));
     EXPECT_EQ (f.working(), (std::vector<ClipNote> { { 90, 960, 480, 90 } }));
@@ -163,7 +157,7 @@ TEST (PianoRollSelect, NotesOfNoLengthCanBeSelectedMovedAndErased)
     RollFixture f ({ { 98, 960, 0, 100 }, { 90, 1920, 0, 100 } });
     f.roll->setTool (NoteTool::Select);
     f.pointer.press (RollFixture::xForTick (960), RollFixture::yForPitch (98));
-    ASSERT_EQ (f.roll->getSelectedNote(), f.roll->getWorkingNotes()[0]);
+    ASSERT_EQ (f.roll->getSelectedNote(), &f.roll->getNotes()[0]);
     f.pointer.drag (RollFixture::xForTick (480), RollFixture::yForPitch (96));
     f.pointer.release (RollFixture::xForTick (480), RollFixture::yForPitch (96));
     EXPECT_EQ (f.working()[0], (ClipNote { 96, 480, 0, 100 }));
@@ -209,13 +203,13 @@ TEST (PianoRollResize, TheRightFifteenPercentOfThePaintedWidth)
     EXPECT_EQ (f.roll->getSelectedNote(), nullptr);
 
     f.pointer.press (281, y - 6); // the row's top counts too
-    EXPECT_EQ (f.roll->getSelectedNote(), f.roll->getWorkingNotes()[0]);
+    EXPECT_EQ (f.roll->getSelectedNote(), &f.roll->getNotes()[0]);
     f.pointer.drag (RollFixture::xForTick (1920), y);
     EXPECT_EQ (f.working().front().lengthTicks, 1920);
     f.pointer.drag (RollFixture::xForTick (10), y);
     EXPECT_EQ (f.working().front().lengthTicks, 240) << "at least one step";
     f.pointer.release (RollFixture::xForTick (10), y);
-    EXPECT_EQ (f.roll->getSelectedNote(), f.roll->getWorkingNotes()[0]) << "stays selected";
+    EXPECT_EQ (f.roll->getSelectedNote(), &f.roll->getNotes()[0]) << "stays selected";
 
     f.pointer.press (321, y); // just right of the note
     f.pointer.release (321, y);
@@ -242,12 +236,13 @@ TEST (PianoRollErase, ErasingTheSelectedNoteClearsTheSelection)
     RollFixture f ({ { 98, 0, 480, 100 }, { 90, 0, 480, 100 } });
     f.roll->setTool (NoteTool::Select);
     f.pointer.click (RollFixture::xForTick (100), RollFixture::yForPitch (98));
-    auto* selected = f.roll->getSelectedNote();
-    ASSERT_NE (selected, nullptr);
+    ASSERT_NE (f.roll->getSelectedNote(), nullptr);
+    const auto selected = *f.roll->getSelectedNote();
 
     f.roll->setTool (NoteTool::Erase);
     f.pointer.click (RollFixture::xForTick (100), RollFixture::yForPitch (90));
-    EXPECT_EQ (f.roll->getSelectedNote(), selected) << "erasing another note keeps the selection";
+    ASSERT_NE (f.roll->getSelectedNote(), nullptr) << "erasing another note keeps the selection";
+    EXPECT_EQ (*f.roll->getSelectedNote(), selected);
 
     f.pointer.click (RollFixture::xForTick (100), RollFixture::yForPitch (98));
     EXPECT_EQ (f.roll->getSelectedNote(), nullptr);
@@ -308,9 +303,8 @@ TEST (PianoRollWheel, ZoomLimitsAndModifierPrecedence)
 //==============================================================================
 TEST (PianoRollPaint, ShowsTitleKeysAndNotes)
 {
-    ScoreComponent clip (1, 8, 6);
-    clip.notes = { { 98, 0, 960, 100 }, { 12, 0, 960, 100 } };
-    PianoRollComponent roll (clip);
+    ModelRoll open ({ 1, 8, 6, { { 98, 0, 960, 100 }, { 12, 0, 960, 100 } } });
+    auto& roll = open.roll;
     roll.setBounds (0, 0, 1100, 600);
 
     EXPECT_EQ (roll.getTitle(), "Piano Roll - Clip: Bar 2 to 3 (Length: 1 bars, 6 quarters)");
@@ -343,6 +337,6 @@ TEST (PianoRollPaint, AClipWithoutLengthShowsOneQuarterAndEditsNothing)
         EXPECT_TRUE (near (image.getPixelAt (1000, RollFixture::yForPitch (98)), noteColour, 6)) << lengthQ;
         EXPECT_EQ (f.roll->xToTick (1099), 840) << "one quarter across the grid";
         f.roll->close();
-        EXPECT_EQ (f.clip.notes, notes);
+        EXPECT_EQ (f.open->clip().notes, notes);
     }
 }

@@ -47,17 +47,17 @@ TEST (PianoRollPaint, KeptNoteShapesPaintWhatEachNoteAfreshPaints)
     const Case cases[] { { 1.0f, 1.0f, 0.0f, 1.0f }, { 1.0f, 1.3f, 0.0f, 1.0f }, { 3.7f, 1.3f, 211.3f, 1.0f }, { 3.7f, 1.3f, 211.3f, 2.0f }, { 0.5f, 0.7f, 0.0f, 2.0f }, { 1.1f, 2.5f, 17.9f, 1.5f } };
 
     std::mt19937 random (7);
-    juce::OwnedArray<ClipNote> notes;
+    std::vector<ClipNote> notes;
     const int lengths[] { 1, 120, 240, 480, 960, 2900 };
     for (int i = 0; i < 400; ++i)
-        notes.add (new ClipNote { 40 + (int) (random() % 40), (int) (random() % (32 * 960)), lengths[random() % std::size (lengths)], 100 });
+        notes.push_back ({ 40 + (int) (random() % 40), (int) (random() % (32 * 960)), lengths[random() % std::size (lengths)], 100, (NoteId) i + 1 });
 
-    Selection<ClipNote*> selection;
-    for (int i = 0; i < notes.size(); i += 5)
-        selection.add (notes[i]);
+    Selection<NoteId> selection;
+    for (size_t i = 0; i < notes.size(); i += 5)
+        selection.add (notes[i].id);
 
     // The note being drawn has a thicker outline than a note of its size in the list.
-    const ClipNote drawing { 60, 1234, notes[0]->lengthTicks, 100 };
+    const ClipNote drawing { 60, 1234, notes[0].lengthTicks, 100 };
 
     // One store of shapes for every zoom and scale, as the piano roll keeps one.
     PianoRollPainter::NoteShapes shapes;

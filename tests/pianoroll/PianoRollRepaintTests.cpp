@@ -54,8 +54,8 @@ TEST (PianoRollRepaint, EachChangeRepaintsWhereItWasAndIsAndLittleElse)
 
     for (const auto& c : cases)
     {
-        ClipData clip { 1, 0, 4, { { 100, 0, 480, 100 }, { 96, 0, 480, 90 }, { 93, 960, 480, 80 }, { 70, 2880, 480, 70 } } };
-        PianoRollComponent roll (clip);
+        ModelRoll open ({ 1, 0, 4, { { 100, 0, 480, 100 }, { 96, 0, 480, 90 }, { 93, 960, 480, 80 }, { 70, 2880, 480, 70 } } });
+        auto& roll = open.roll;
         roll.setBounds (0, 0, 1100, 600);
         roll.setTool (NoteTool::Select);
         Pointer pointer { roll };

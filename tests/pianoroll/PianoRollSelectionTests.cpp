@@ -14,10 +14,9 @@ namespace
     struct Roll
     {
         explicit Roll (std::vector<ClipNote> notes, EditingSession* session = nullptr)
-            : clip { 1, 0, 4, std::move (notes) },
-              roll (clip, session)
+            : open ({ 1, 0, 4, std::move (notes) }, session),
+              roll (open.roll)
         {
-            roll.onCommit = [this] (std::vector<ClipNote> written) { clip.notes = std::move (written); };
             roll.setBounds (0, 0, 1100, 600);
             roll.setTool (NoteTool::Select);
         }
@@ -28,14 +27,15 @@ namespace
         std::vector<int> selectedPitches() const
         {
             std::vector<int> pitches;
-            for (auto* note : roll.getSelection().items())
-                pitches.push_back (note->pitch);
+            for (const auto& note : roll.getNotes())
+                if (roll.getSelection().contains (note.id))
+                    pitches.push_back (note.pitch);
             std::sort (pitches.begin(), pitches.end());
             return pitches;
         }
 
-        ClipData clip;
-        PianoRollComponent roll;
+        ModelRoll open;
+        PianoRollComponent& roll;
         Pointer pointer { roll };
     };
 

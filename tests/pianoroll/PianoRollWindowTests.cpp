@@ -77,7 +77,7 @@ TEST (PianoRollWindow, DoubleClickWithOtherToolsOrOnEmptySpaceOpensNothing)
     EXPECT_EQ (e.getPianoRoll(), nullptr);
 }
 
-TEST (PianoRollWindow, CloseWritesTheNotesBackInListOrder)
+TEST (PianoRollWindow, EachEditReachesTheClipAtOnceAndXKeepsItInListOrder)
 {
     EditorFixture f;
     auto& e = *f.editor;
@@ -88,11 +88,12 @@ TEST (PianoRollWindow, CloseWritesTheNotesBackInListOrder)
     e.openPianoRoll (&clip);
     auto& roll = *e.getPianoRoll();
     drawNote (roll);
-    EXPECT_EQ (clip.notes, old) << "nothing is written before X";
+    const std::vector<ClipNote> expected { old[0], old[1], { 98, 0, 240, 100 } };
+    EXPECT_EQ (clip.notes, expected) << "the clip has the note as soon as it is drawn; pitch 12 survives";
 
     click (PR::closeButton (roll));
     EXPECT_FALSE (roll.isVisible());
-    EXPECT_EQ (clip.notes, (std::vector<ClipNote> { old[0], old[1], { 98, 0, 240, 100 } })) << "pitch 12 survives";
+    EXPECT_EQ (clip.notes, expected);
 
     // The miniature shows the new note.
     const auto after = snapshot (clip);
@@ -103,7 +104,7 @@ TEST (PianoRollWindow, CloseWritesTheNotesBackInListOrder)
     EXPECT_TRUE (changed);
 }
 
-TEST (PianoRollWindow, OpeningAnotherClipKeepsTheFirstClipsWrittenNotes)
+TEST (PianoRollWindow, OpeningAnotherClipKeepsBothClipsNotes)
 {
     EditorFixture f;
     auto& e = *f.editor;
@@ -120,10 +121,10 @@ TEST (PianoRollWindow, OpeningAnotherClipKeepsTheFirstClipsWrittenNotes)
     ASSERT_EQ (e.getPianoRollClip(), &b);
     drawNote (*e.getPianoRoll());
 
-    // Reopening without X discards B's edit; A keeps what X wrote.
+    // Reopening without X keeps B's edit too: every edit is in the arrangement.
     pointer.doubleClick (215, laneY (1)); // the piano roll covers the window, but a host could call it
     EXPECT_EQ (a.notes.size(), 1u);
-    EXPECT_EQ (b.notes, (std::vector<ClipNote> { { 60, 0, 960, 100 } }));
+    EXPECT_EQ (b.notes, (std::vector<ClipNote> { { 60, 0, 960, 100 }, { 98, 0, 240, 100 } }));
 }
 
 TEST (PianoRollWindow, ClosingTheEditorKeepsThePianoRollsEdits)
@@ -165,7 +166,7 @@ TEST (PianoRollWindow, DeletingTheOpenClipThenClosingIsSafe)
     EXPECT_FALSE (roll.isVisible()) << "the piano roll of a deleted clip closes";
 
     click (PR::closeButton (roll));
-    roll.commitNotesToClip();
-    roll.loadNotesFromClip();
+    drawNote (roll);
     EXPECT_FALSE (roll.isVisible());
+    EXPECT_TRUE (Access::clips (e).empty()) << "a roll whose clip is gone changes nothing";
 }
