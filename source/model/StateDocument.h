@@ -65,36 +65,15 @@ namespace StateDocument
     */
     int readInt (const juce::XmlElement& element, const juce::Identifier& name, int defaultValue);
 
-    /** True when bytes[0, size) are well-formed UTF-8: a truncated or invalid
-        sequence would make JUCE's XML parser read past the end of the text.
-    */
-    bool isValidUtf8 (const void* bytes, size_t size) noexcept;
-
-    /** How deeply a state document's elements may nest: ours nest three deep. */
-    constexpr int maxElementDepth = 256;
-
-    /** True when text, after an optional leading XML declaration, has only
-        tags of the shapes JUCE writes (<name attribute="value">, <name/>,
-        </name>: no comment, CDATA, DOCTYPE or processing instruction, no '<'
-        inside a value), nests them no deeper than maxElementDepth, starts
-        every "&" with one of XML's five entity references or a character
-        reference ("&#65;", "&#x41;"), and ends with ">" (blanks aside).
-        The documents we write always are. JUCE 7's XML parser can loop
-        forever or read past the text on some that are not, and it recurses
-        once per level of nesting.
-    */
-    bool isPlainDocumentText (const char* text, size_t size) noexcept;
-
     /** Parses state document text (UTF-8, size bytes, not necessarily ending
-        in a zero byte): null when it is not valid UTF-8, not plain document
-        text (see isPlainDocumentText) or not XML.
+        in a zero byte): null unless it is a well-formed XML document that can
+        be read safely (see SafeXml).
     */
     std::unique_ptr<juce::XmlElement> parseText (const char* text, size_t size);
 
     /** Decodes a state blob ("VC2!", a 32-bit length, the XML text, a zero byte)
-        as juce::AudioProcessor::getXmlFromBinary does, except that text which is
-        not valid UTF-8 or not plain document text is refused: null for anything
-        that is not a document.
+        as juce::AudioProcessor::getXmlFromBinary does, but with parseText: null
+        for anything that is not a document, or not one that can be read safely.
     */
     std::unique_ptr<juce::XmlElement> decodeBlob (const void* data, int size);
 

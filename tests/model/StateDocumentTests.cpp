@@ -1,5 +1,6 @@
 #include "support/EditorTestAccess.h"
 
+#include "model/SafeXml.h"
 #include "model/StateDocument.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +78,7 @@ TEST (StateDocument, AcceptsOnlyWellFormedUtf8)
     for (const auto& c : cases)
     {
         std::vector<juce::uint8> bytes (c.bytes.begin(), c.bytes.end());
-        EXPECT_EQ (StateDocument::isValidUtf8 (bytes.data(), bytes.size()), c.valid) << bytes.size() << " bytes";
+        EXPECT_EQ (SafeXml::isValidUtf8 (bytes.data(), bytes.size()), c.valid) << bytes.size() << " bytes";
     }
 }
 
