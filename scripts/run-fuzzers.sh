@@ -4,7 +4,7 @@
 #   scripts/run-fuzzers.sh [SECONDS_PER_TARGET] [BUILD_FOLDER]
 #
 # Seeds: the MIDI files in tests/fuzz/seeds/midi and ../shared/midi-corpus (when
-# present), and the state blobs and documents in tests/fuzz/seeds. Every input kept in
+# present), and the state blobs, documents and playback scripts in tests/fuzz/seeds. Every input kept in
 # tests/fuzz/regressions/<target>/ is run first: each one crashed once.
 # New crashes are written to BUILD_FOLDER/findings/<target>/.
 set -euo pipefail
@@ -18,12 +18,12 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARVOLIN_FUZZ=ON \
         -DCARVOLIN_BUILD_TESTS=OFF -DCARVOLIN_BUILD_BENCHMARKS=OFF -DCARVOLIN_BUILD_HOST_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" --target CarvolinFuzzMidiReader CarvolinFuzzMidiReaderDifferential CarvolinFuzzStateBlob CarvolinFuzzStateDocument
+cmake --build "$build" --target CarvolinFuzzMidiReader CarvolinFuzzMidiReaderDifferential CarvolinFuzzStateBlob CarvolinFuzzStateDocument CarvolinFuzzPlayback
 
 corpus_dir=$root/../shared/midi-corpus
 status=0
 found=0
-for target in ${FUZZ_TARGETS:-MidiReader MidiReaderDifferential StateBlob StateDocument}; do
+for target in ${FUZZ_TARGETS:-MidiReader MidiReaderDifferential StateBlob StateDocument Playback}; do
     work=$build/corpus/$target
     findings=$build/findings/$target
     mkdir -p "$work" "$findings"
@@ -33,6 +33,7 @@ for target in ${FUZZ_TARGETS:-MidiReader MidiReaderDifferential StateBlob StateD
             [ -d "$corpus_dir" ] && find "$corpus_dir" -type f -exec cp -n {} "$work/" \; ;;
         StateBlob) cp -n tests/fuzz/seeds/state/* "$work/" ;;
         StateDocument) cp -n tests/fuzz/seeds/document/* "$work/" ;;
+        Playback) cp -n tests/fuzz/seeds/playback/* "$work/" ;;
     esac
 
     run=("$build/tests/fuzz/CarvolinFuzz$target")

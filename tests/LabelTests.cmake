@@ -4,14 +4,14 @@
 #            host threads, the audio thread, the thread that makes playback plans
 #   corpus   checks against the real MIDI files in ../shared/midi-corpus
 #   slow     checks that take long in a debug build (the timeline played
-#            a sample at a time)
+#            a sample at a time, a state of a million notes)
 # and fails a test that printed one of JUCE's assertions or leak reports (the
 # test program turns an assertion into a failure itself; a leak is only
 # reported when the program ends).
 foreach(test IN LISTS CarvolinTests_TESTS)
     if(test MATCHES "^MidiCorpus\\.")
         set(labels corpus)
-    elseif(test MATCHES "^SampleBySample/")
+    elseif(test MATCHES "^SampleBySample/|^NoteLimit\\.AState")
         set(labels slow)
     elseif(test MATCHES "Threads|^Playback\\.")
         set(labels unit threads)

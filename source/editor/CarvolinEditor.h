@@ -202,7 +202,7 @@ private:
     void zoomTo (int newVisibleBars, int anchorLocalX);
     void setScrollOffset (int newOffset);
     void showContextMenu();
-    void addClipsSelected (const std::vector<ClipData>& added, const juce::String& name);
+    void addClipsSelected (const std::vector<ClipData>& added, const juce::String& name, const juce::String& done);
     std::vector<ClipData> selectedClipData() const;
     std::vector<const ClipData*> clipsOtherThan (const Selection<ClipId>& moving) const;
     void layOutAndRepaint();

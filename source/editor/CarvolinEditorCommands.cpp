@@ -60,9 +60,19 @@ std::vector<const ClipData*> CarvolinEditor::clipsOtherThan (const Selection<Cli
     return others;
 }
 
-void CarvolinEditor::addClipsSelected (const std::vector<ClipData>& added, const juce::String& name)
+void CarvolinEditor::addClipsSelected (const std::vector<ClipData>& added, const juce::String& name, const juce::String& done)
 {
     const ScopedRepaint repaintChanges (*this);
+
+    size_t notes = 0;
+    for (const auto& clip : added)
+        notes += clip.notes.size();
+
+    if (model.getSnapshot()->countNotes() + notes > (size_t) Arrangement::maxNotes)
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Too Many Notes", Arrangement::tooManyNotesMessage ("The arrangement would have", done));
+        return;
+    }
 
     std::vector<ClipId> ids;
     model.perform (name, [&] (ArrangementModel::Edit& edit) {
@@ -110,7 +120,7 @@ void CarvolinEditor::paste()
 
     endGestureWithoutChange();
     if (const auto placed = ClipPlacement::placed (clipboard.getClips(), lastClickedLane, lastClickedQuarter, (int) tracks.size(), clipsOtherThan ({})))
-        addClipsSelected (*placed, placed->size() == 1 ? "Paste Clip" : "Paste Clips");
+        addClipsSelected (*placed, placed->size() == 1 ? "Paste Clip" : "Paste Clips", "pasted");
 }
 
 void CarvolinEditor::duplicateSelection()
@@ -130,7 +140,7 @@ void CarvolinEditor::duplicateSelection()
     }
 
     if (const auto placed = ClipPlacement::placed (selected, topLane, IntRange::saturate (end), (int) tracks.size(), clipsOtherThan ({})))
-        addClipsSelected (*placed, placed->size() == 1 ? "Duplicate Clip" : "Duplicate Clips");
+        addClipsSelected (*placed, placed->size() == 1 ? "Duplicate Clip" : "Duplicate Clips", "duplicated");
 }
 
 bool CarvolinEditor::moveSelection (int laneOffset, int quarterOffset)

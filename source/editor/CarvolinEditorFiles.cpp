@@ -86,11 +86,22 @@ void CarvolinEditor::filesDropped (const juce::StringArray& files, int, int)
         if (! isMidiFilePath (path) || ! juce::File::isAbsolutePath (path) || ! juce::File (path).existsAsFile())
             continue;
 
-        std::vector<ImportedClip> imported;
-        if (! readMidiFile (juce::File (path), imported) || imported.empty())
+        ImportedClip first;
+        const auto outcome = MidiFileReader::readFile (juce::File (path), first);
+
+        // A file with more notes than the arrangement can take in is said so,
+        // and the drop ends there.
+        const auto tooMany = outcome == MidiFileReader::Outcome::tooManyNotes;
+        if (tooMany || (outcome == MidiFileReader::Outcome::read && model.getSnapshot()->countNotes() + first.notes.size() > (size_t) Arrangement::maxNotes))
+        {
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Too Many Notes",
+                                 Arrangement::tooManyNotesMessage (tooMany ? juce::File (path).getFileName() + " has" : "The arrangement would have", "loaded"));
+            break;
+        }
+
+        if (outcome != MidiFileReader::Outcome::read)
             continue;
 
-        auto& first = imported.front();
         auto length = juce::jmax (1, first.lengthQ);
         if (juce::int64 { hoverQuarter } + length > Arrangement::timelineQuarters)
             length = Arrangement::timelineQuarters - hoverQuarter;
@@ -226,12 +237,22 @@ void CarvolinEditor::loadMidiFromFile (const juce::File& chosen)
     if (chosen == juce::File() || ! chosen.existsAsFile())
         return;
 
-    std::vector<ImportedClip> imported;
-    if (! readMidiFile (chosen, imported))
+    ImportedClip clip;
+    const auto outcome = MidiFileReader::readFile (chosen, clip);
+
+    if (outcome == MidiFileReader::Outcome::tooManyNotes)
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Too Many Notes", Arrangement::tooManyNotesMessage (chosen.getFileName() + " has", "loaded"));
+        return;
+    }
+
+    if (outcome != MidiFileReader::Outcome::read)
     {
         dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Load Failed", "Failed to load MIDI file: " + chosen.getFileName());
         return;
     }
+
+    std::vector<ImportedClip> imported { std::move (clip) };
 
     // The loaded clip replaces all others; tracks, instruments, zoom and scroll stay.
     selection.clear();

@@ -139,6 +139,7 @@ namespace MidiFileReader
 
         ParsedFile parsed;
         parsed.timeFormat = (short) timeFormat;
+        size_t events = 0;
 
         for (int track = 0; track < (short) numTracks; ++track)
         {
@@ -146,8 +147,13 @@ namespace MidiFileReader
             if (! tryRead32 (data, remaining, chunkType) || ! tryRead32 (data, remaining, chunkSize) || remaining < chunkSize)
                 return std::nullopt;
 
-            if (chunkType == fourCC ("MTrk"))
-                parsed.tracks.push_back (decodeTrack (data, (int) chunkSize));
+            if (chunkType == fourCC ("MTrk") && ! parsed.tooManyNotes)
+            {
+                const auto budget = maxNoteEvents - juce::jmin (maxNoteEvents, events);
+                parsed.tracks.push_back (decodeTrack (data, (int) chunkSize, budget));
+                events += parsed.tracks.back().size();
+                parsed.tooManyNotes = events > maxNoteEvents;
+            }
 
             data += chunkSize;
             remaining -= chunkSize;
@@ -159,13 +165,13 @@ namespace MidiFileReader
         return parsed;
     }
 
-    std::vector<NoteEvent> decodeTrack (const juce::uint8* data, int size)
+    std::vector<NoteEvent> decodeTrack (const juce::uint8* data, int size, size_t maxEvents)
     {
         // Each event as juce::MidiMessage's constructor from bytes takes it:
         // running status, sysex with its length, meta events, and short
         // messages of JUCE's lengths whose missing bytes read as 0.
         std::vector<NoteEvent> notes;
-        notes.reserve ((size_t) juce::jmax (0, size) / 4);
+        notes.reserve (juce::jmin ((size_t) juce::jmax (0, size) / 4, maxEvents + 1));
         double time = 0;
         juce::uint8 lastStatus = 0;
 
@@ -244,7 +250,11 @@ namespace MidiFileReader
                 used += juce::jmin (length, sz + 1);
 
                 if (isNoteStatus (status))
+                {
                     notes.push_back ({ tickOf (time), status, sz > 0 ? src[0] : juce::uint8 {}, sz > 1 ? src[1] : juce::uint8 {} });
+                    if (notes.size() > maxEvents)
+                        break;
+                }
             }
 
             if (used <= 0)
@@ -446,30 +456,52 @@ namespace MidiFileReader
     }
 } // namespace MidiFileReader
 
-bool readMidiFile (const juce::File& file, std::vector<ImportedClip>& out)
+MidiFileReader::Outcome MidiFileReader::readFile (const juce::File& file, ImportedClip& clip)
 {
     if (! file.existsAsFile())
-        return false;
+        return Outcome::notMidi;
 
     juce::MemoryBlock bytes;
     {
         juce::FileInputStream stream (file);
         if (! stream.openedOk())
-            return false;
+            return Outcome::notMidi;
 
-        stream.readIntoMemoryBlock (bytes, static_cast<juce::pointer_sized_int> (MidiFileReader::maxFileSize));
+        stream.readIntoMemoryBlock (bytes, static_cast<juce::pointer_sized_int> (maxFileSize));
     }
 
-    auto parsed = MidiFileReader::parse (bytes.getData(), bytes.getSize());
+    auto parsed = parse (bytes.getData(), bytes.getSize());
     if (! parsed.has_value())
+        return Outcome::notMidi;
+
+    if (parsed->tooManyNotes)
+        return Outcome::tooManyNotes;
+
+    auto collected = collectNotes (std::move (*parsed));
+    if (! collected.has_value())
+        return Outcome::noNotes;
+
+    if (collected->notes.size() > (size_t) Arrangement::maxNotes)
+        return Outcome::tooManyNotes;
+
+    clip = std::move (*collected);
+    return Outcome::read;
+}
+
+bool readMidiFile (const juce::File& file, std::vector<ImportedClip>& out)
+{
+    ImportedClip clip;
+    const auto outcome = MidiFileReader::readFile (file, clip);
+
+    // A MIDI file read, even one without notes, empties out; anything else leaves it.
+    if (outcome != MidiFileReader::Outcome::read)
+    {
+        if (outcome != MidiFileReader::Outcome::notMidi)
+            out.clear();
         return false;
+    }
 
     out.clear();
-
-    auto clip = MidiFileReader::collectNotes (std::move (*parsed));
-    if (! clip.has_value())
-        return false;
-
-    out.push_back (std::move (*clip));
+    out.push_back (std::move (clip));
     return true;
 }

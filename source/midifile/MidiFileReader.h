@@ -46,11 +46,20 @@ namespace MidiFileReader
         }
     };
 
+    /** Note events read from one file at most: four for each note the
+        arrangement can hold. A file with more could never be loaded, and
+        reading on would only fill memory.
+    */
+    constexpr size_t maxNoteEvents = 4 * (size_t) Arrangement::maxNotes;
+
     /** A file's division and its tracks' note events, in file order. */
     struct ParsedFile
     {
         short timeFormat = 0;
         std::vector<std::vector<NoteEvent>> tracks;
+
+        /** The file holds more than maxNoteEvents: reading stopped there. */
+        bool tooManyNotes = false;
     };
 
     /** The file's tracks, or nothing when juce::MidiFile::readFrom would
@@ -58,8 +67,10 @@ namespace MidiFileReader
     */
     std::optional<ParsedFile> parse (const void* data, size_t size);
 
-    /** The note events of one track chunk, in file order, with absolute ticks. */
-    std::vector<NoteEvent> decodeTrack (const juce::uint8* data, int size);
+    /** The note events of one track chunk, in file order, with absolute ticks:
+        at most maxEvents + 1 of them (one more than that says there are more).
+    */
+    std::vector<NoteEvent> decodeTrack (const juce::uint8* data, int size, size_t maxEvents = maxNoteEvents);
 
     /** JUCE 8's order for the events of one tick: taking the tick's note-ons
         in turn, each that has a later note-off of its channel and key on the
@@ -81,6 +92,21 @@ namespace MidiFileReader
         converted to 960 ticks per quarter in 64 bits, saturating.
     */
     std::optional<ImportedClip> collectNotes (ParsedFile file);
+} // namespace MidiFileReader
+
+namespace MidiFileReader
+{
+    /** What reading a file gave. */
+    enum class Outcome
+    {
+        read,        ///< a clip with at least one note
+        notMidi,     ///< missing, or not a MIDI file
+        noNotes,     ///< a MIDI file without a note that has its note-off
+        tooManyNotes ///< more notes than the arrangement can hold (Arrangement::maxNotes)
+    };
+
+    /** Reads a file into one clip. */
+    Outcome readFile (const juce::File& file, ImportedClip& clip);
 } // namespace MidiFileReader
 
 /** Reads file into out. True when out now holds one clip with at least one

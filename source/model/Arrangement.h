@@ -29,6 +29,26 @@ namespace Arrangement
 
     /** The last remaining track cannot be removed. */
     constexpr int minTracks = 1;
+
+    /** The most notes an arrangement holds, all clips together: a bound on
+        the memory and the time every file, state, paste and recording can
+        ask for (more than a million: 16 tracks of 33 clips of 1,900 notes).
+    */
+    constexpr int maxNotes = 1 << 20;
+
+    /** The most clips an arrangement holds: twice what fits on 16 tracks of
+        33 bars without overlapping.
+    */
+    constexpr int maxClips = 4096;
+
+    /** What the user is told when an action would go beyond maxNotes:
+        "<whatHas> more notes than Carvolin can hold (N); nothing was <done>.",
+        e.g. whatHas "song.mid has" and done "loaded".
+    */
+    inline juce::String tooManyNotesMessage (const juce::String& whatHas, const juce::String& done)
+    {
+        return whatHas + " more notes than Carvolin can hold (" + juce::String (maxNotes) + "); nothing was " + done + ".";
+    }
 } // namespace Arrangement
 
 //==============================================================================

@@ -126,11 +126,12 @@ bool ArrangementModel::perform (const juce::String& name, const std::function<vo
         Edit e (*this, *before);
         edit (e);
 
-        if (! e.hasChanged())
+        if (! e.hasChanged() || ! e.working.withinLimits())
             return false;
 
         auto after = std::make_shared<const ArrangementSnapshot> (std::move (e.working));
         history.push (std::move (before), after, name);
+        historyChanged();
         setCurrent (std::move (after));
     }
 
@@ -157,6 +158,7 @@ bool ArrangementModel::moveThroughHistory (SnapshotPtr (UndoHistory::*move) (Sna
         if (snapshot == nullptr)
             return false;
 
+        historyChanged();
         setCurrent (std::move (snapshot));
     }
 
@@ -182,6 +184,7 @@ void ArrangementModel::restore (ArrangementSnapshot snapshot)
     {
         const juce::ScopedLock lock (transactionLock);
         history.clear();
+        historyChanged();
         setCurrent (std::make_shared<const ArrangementSnapshot> (std::move (snapshot)), true);
     }
 
@@ -201,6 +204,12 @@ void ArrangementModel::setCurrent (SnapshotPtr next, bool replacedByHost)
 
     if (onNewSnapshot != nullptr)
         onNewSnapshot (getSnapshot(), replacedByHost);
+}
+
+void ArrangementModel::historyChanged() noexcept
+{
+    undoable = history.canUndo();
+    redoable = history.canRedo();
 }
 
 void ArrangementModel::userChanged()

@@ -76,12 +76,17 @@ public:
 
     /** Runs a transaction: edit changes a working copy, which then becomes the
         current snapshot and one undo step named name. Nothing happens, and no
-        step is recorded, when edit changes nothing. Returns true on a change.
+        step is recorded, when edit changes nothing, or when the arrangement
+        would then hold more notes or clips than it can (Arrangement::maxNotes,
+        maxClips). Returns true on a change.
     */
     bool perform (const juce::String& name, const std::function<void (Edit&)>& edit);
 
-    bool canUndo() const { return getHistory().canUndo(); }
-    bool canRedo() const { return getHistory().canRedo(); }
+    /** Whether there is a step to undo or redo: any thread may ask, while
+        another changes the history.
+    */
+    bool canUndo() const noexcept { return undoable.load(); }
+    bool canRedo() const noexcept { return redoable.load(); }
     bool undo();
     bool redo();
     /** The history, for reading on the message thread. */
@@ -137,6 +142,7 @@ private:
     /** Undo or redo: the history's step, made current. */
     bool moveThroughHistory (SnapshotPtr (UndoHistory::*move) (SnapshotPtr));
     void setCurrent (SnapshotPtr next, bool replacedByHost = false);
+    void historyChanged() noexcept;
     void notifyListeners();
     void userChanged();
     void handleAsyncUpdate() override;
@@ -148,6 +154,7 @@ private:
     mutable juce::CriticalSection snapshotLock;
     SnapshotPtr current;
     UndoHistory history;
+    std::atomic<bool> undoable { false }, redoable { false };
     std::atomic<ClipId> lastClipId { 0 };
     std::atomic<NoteId> lastNoteId { 0 };
     SnapshotPublisher<ArrangementSnapshot> audioSnapshots;

@@ -15,6 +15,19 @@ int ArrangementSnapshot::indexOf (ClipId id) const noexcept
     return -1;
 }
 
+size_t ArrangementSnapshot::countNotes() const noexcept
+{
+    size_t notes = 0;
+    for (const auto& clip : clips)
+        notes += clip->data.notes.size();
+    return notes;
+}
+
+bool ArrangementSnapshot::withinLimits() const noexcept
+{
+    return clips.size() <= (size_t) Arrangement::maxClips && countNotes() <= (size_t) Arrangement::maxNotes;
+}
+
 std::vector<const ClipData*> ArrangementSnapshot::clipData() const
 {
     std::vector<const ClipData*> data;

@@ -51,6 +51,12 @@ struct ArrangementSnapshot
     /** The position of a clip of an id in clips, or -1. */
     int indexOf (ClipId id) const noexcept;
 
+    /** The notes of all clips together. */
+    size_t countNotes() const noexcept;
+
+    /** True when the arrangement keeps its limits of notes and clips. */
+    bool withinLimits() const noexcept;
+
     /** The clips' data, in order, for the writer and the state document. */
     std::vector<const ClipData*> clipData() const;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/Arrangement.h"
+
 #include <juce_core/juce_core.h>
 
 #include <memory>
@@ -60,6 +62,12 @@ namespace SafeXml
         refused (the handler may have heard part of it by then).
     */
     bool read (std::string_view text, Handler& handler);
+
+    /** The most elements parse builds a tree of: the notes and clips of the
+        largest arrangement, and room for others. Elements beyond it are read,
+        but left out of the tree.
+    */
+    constexpr size_t maxTreeElements = (size_t) Arrangement::maxNotes + (size_t) Arrangement::maxClips + 65536;
 
     /** The document as an XmlElement tree, or null when it is refused. */
     std::unique_ptr<juce::XmlElement> parse (std::string_view text);

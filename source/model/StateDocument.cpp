@@ -139,10 +139,24 @@ namespace StateDocument
         if (! isStateDocument (document))
             return clips;
 
+        size_t notes = 0;
         for (auto* clipElement : document->getChildIterator())
         {
             if (! clipElement->getTagName().equalsIgnoreCase (clipTag.toString()))
                 continue;
+
+            // As many clips as the arrangement holds, each with all its notes.
+            if (clips.size() == (size_t) Arrangement::maxClips)
+                break;
+
+            size_t clipNotes = 0;
+            for (auto* noteElement : clipElement->getChildIterator())
+                if (noteElement->getTagName().equalsIgnoreCase (noteTag.toString()))
+                    ++clipNotes;
+
+            notes += clipNotes;
+            if (notes > (size_t) Arrangement::maxNotes)
+                break;
 
             ClipData clip;
             clip.track = readInt (*clipElement, trackId, 0);

@@ -55,7 +55,9 @@ namespace StateDocument
 
     /** The clips of a document, in document order: "Clip" and "Note" children in
         any letter case, absent attributes at their defaults, values as read.
-        Empty when the document is null or has another root.
+        Empty when the document is null or has another root. A document with
+        more than the arrangement holds gives its first clips, each whole, up
+        to Arrangement::maxClips and maxNotes.
     */
     std::vector<ClipData> readClips (const juce::XmlElement* document);
 

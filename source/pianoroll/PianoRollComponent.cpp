@@ -101,6 +101,9 @@ PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, 
     showMenu = [] (juce::PopupMenu menu, std::function<void (int)> chosen) {
         menu.showMenuAsync (juce::PopupMenu::Options(), [chosen] (int result) { chosen (result); });
     };
+    showMessage = [] (const juce::String& title, const juce::String& message) {
+        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, message, "OK", nullptr, nullptr);
+    };
 
     // The clip as it stands, and every later change of it.
     const auto snapshot = model.getSnapshot();

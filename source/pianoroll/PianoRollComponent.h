@@ -131,6 +131,9 @@ public:
     /** How the right-click menu is shown; tests replace it to choose an item. */
     std::function<void (juce::PopupMenu, std::function<void (int)>)> showMenu;
 
+    /** How a refusal is told (a message box); tests replace it to read it. */
+    std::function<void (const juce::String& title, const juce::String& message)> showMessage;
+
     //==============================================================================
     /** The notes as the roll shows them, in order: the clip's, or as the
         gesture in progress would leave them.
@@ -177,7 +180,7 @@ private:
     bool isInGesture() const noexcept;
 
     std::vector<ClipNote> selectedNotes() const;
-    void addNotesSelected (std::vector<ClipNote> notes, const juce::String& name);
+    void addNotesSelected (std::vector<ClipNote> notes, const juce::String& name, const juce::String& done);
     void updateUndoButtons();
     void showContextMenu();
     int velocityBarAt (juce::Point<int> point) const;

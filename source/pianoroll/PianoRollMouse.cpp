@@ -343,12 +343,18 @@ std::vector<ClipNote> PianoRollComponent::selectedNotes() const
     return notes;
 }
 
-void PianoRollComponent::addNotesSelected (std::vector<ClipNote> added, const juce::String& name)
+void PianoRollComponent::addNotesSelected (std::vector<ClipNote> added, const juce::String& name, const juce::String& done)
 {
     const ScopedRepaint repaintChanges (*this);
 
     if (added.empty() || isInGesture())
         return;
+
+    if (model.getSnapshot()->countNotes() + added.size() > (size_t) Arrangement::maxNotes)
+    {
+        showMessage ("Too Many Notes", Arrangement::tooManyNotesMessage ("The arrangement would have", done));
+        return;
+    }
 
     // New notes after the old ones, each a note of its own, and selected.
     auto notes = getNotes();
@@ -398,7 +404,7 @@ void PianoRollComponent::paste()
 {
     // At the last place clicked on the grid, inside the clip.
     if (canEdit() && session.clipboard.holdsNotes())
-        addNotesSelected (NoteEditing::placed (session.clipboard.getNotes(), lastClickedTick, clipEndTick()), "Paste Notes");
+        addNotesSelected (NoteEditing::placed (session.clipboard.getNotes(), lastClickedTick, clipEndTick()), "Paste Notes", "pasted");
 }
 
 void PianoRollComponent::duplicateSelection()
@@ -406,7 +412,7 @@ void PianoRollComponent::duplicateSelection()
     // Right after the selected notes, inside the clip.
     const auto notes = selectedNotes();
     if (canEdit() && ! notes.empty())
-        addNotesSelected (NoteEditing::placed (notes, NoteEditing::endOf (notes), clipEndTick()), "Duplicate Notes");
+        addNotesSelected (NoteEditing::placed (notes, NoteEditing::endOf (notes), clipEndTick()), "Duplicate Notes", "duplicated");
 }
 
 void PianoRollComponent::deleteSelection()

@@ -9,16 +9,28 @@ Playback::Playback()
 
 Playback::~Playback()
 {
+    // A plan being made is finished, never cut off: the thread ends after it.
     signalThreadShouldExit();
     notify();
-    stopThread (5000);
+    stopThread (-1);
 }
 
 //==============================================================================
 void Playback::snapshotChanged (SnapshotPtr snapshot, bool replacedByHost)
 {
     if (replacedByHost)
+    {
+        // Made here, before the host's call returns: a host that renders right
+        // after loading a project plays it from its first block.
         ++replacements;
+        {
+            const juce::ScopedLock lock (pendingLock);
+            pending.reset();
+            latest = snapshot;
+        }
+        publishPlanOf (snapshot);
+        return;
+    }
 
     {
         const juce::ScopedLock lock (pendingLock);
@@ -26,6 +38,26 @@ void Playback::snapshotChanged (SnapshotPtr snapshot, bool replacedByHost)
         latest = std::move (snapshot);
     }
     notify();
+}
+
+void Playback::publishPlanOf (const SnapshotPtr& snapshot)
+{
+    // With playback off there is nothing to plan: an empty plan says so.
+    auto plan = snapshot->midiOut ? PlaybackPlan::of (*snapshot) : PlaybackPlan();
+
+    const juce::ScopedLock lock (publishLock);
+
+    // A later snapshot came meanwhile (a host's state while an edit was
+    // planned, or an edit while a host's state was): its plan counts.
+    {
+        const juce::ScopedLock pendingScope (pendingLock);
+        if (latest != snapshot)
+            return;
+    }
+
+    plan.generation = ++generations;
+    plans.publish (std::make_shared<const PlaybackPlan> (std::move (plan)));
+    planned = snapshot.get();
 }
 
 bool Playback::waitForPlan (int timeoutMs) const
@@ -59,24 +91,27 @@ void Playback::run()
         }
 
         if (snapshot != nullptr)
-        {
-            // With playback off there is nothing to plan: an empty plan says so.
-            auto plan = snapshot->midiOut ? PlaybackPlan::of (*snapshot) : PlaybackPlan();
-            plans.publish (std::make_shared<const PlaybackPlan> (std::move (plan)));
-            planned = snapshot.get();
-        }
+            publishPlanOf (snapshot);
 
         // Plans the audio thread has let go of are freed here, never there.
+        const juce::ScopedLock lock (publishLock);
         plans.collect();
     }
 }
 
 //==============================================================================
-void Playback::prepare (double newSampleRate, bool ownTransport) noexcept
+void Playback::prepare (double newSampleRate, bool ownTransport)
 {
     usesOwnTransport = ownTransport;
     sampleRate = newSampleRate > 0.0 ? newSampleRate : 44100.0;
     engine.prepare (sampleRate);
+
+    // Room for everything a block may send, made now rather than while playing.
+    out.prepare();
+    spare.ensureSize ((size_t) (2 * OutputEvents::maxNoteOns + OutputEvents::maxEndings) * OutputEvents::bytesPerEvent + 65536);
+    spare.clear();
+    spareHasRoom = true;
+    handedOver = nullptr;
 }
 
 juce::Optional<double> Playback::positionInSeconds (const juce::AudioPlayHead::PositionInfo& info) const noexcept
@@ -105,7 +140,7 @@ PlaybackEngine::Position Playback::positionFor (juce::AudioPlayHead* playHead, i
                 position.known = true;
                 position.ppq = *ppq;
             }
-            else if (const auto seconds = positionInSeconds (*info); seconds.hasValue() && position.bpm > 0.0)
+            else if (const auto seconds = positionInSeconds (*info); seconds.hasValue() && std::isfinite (*seconds) && position.bpm > 0.0)
             {
                 // A host that gives its place in time and its tempo but no
                 // count of beats (Ardour's LV2 position has the beat within
@@ -114,8 +149,18 @@ PlaybackEngine::Position Playback::positionFor (juce::AudioPlayHead* playHead, i
                 position.ppq = *seconds * position.bpm / 60.0;
             }
 
-            if (! (position.bpm > 0.0))
+            // A clock that is infinite, absurd or out of range is no clock.
+            if (! PlaybackEngine::Position::isUsable (position.ppq, position.bpm))
                 position.known = false;
+
+            if (const auto loop = info->getLoopPoints(); loop.hasValue() && info->getIsLooping()
+                && PlaybackEngine::Position::isUsableQuarter (loop->ppqStart)
+                && PlaybackEngine::Position::isUsableQuarter (loop->ppqEnd))
+            {
+                position.looping = true;
+                position.loopStart = loop->ppqStart;
+                position.loopEnd = loop->ppqEnd;
+            }
         }
         return position;
     }
@@ -143,18 +188,32 @@ void Playback::process (juce::AudioPlayHead* playHead, int numSamples, juce::Mid
     SnapshotPublisher<PlaybackPlan>::ReadScope plan (plans);
     const auto playbackOn = plan->midiOut;
 
-    // With playback off the plug-in passes no MIDI on, as it always did.
-    if (! playbackOn)
+    // With playback off the plug-in passes no MIDI on; with it on, what comes
+    // in passes, and the keys it holds are kept track of.
+    if (playbackOn)
+        heldKeys.passed (midi);
+    else
         midi.clear();
+
+    // A block of no samples (a host's flush call) plays nothing: some hosts
+    // drop what such a call sends, so nothing that must arrive goes there.
+    if (numSamples <= 0)
+        return;
+
+    out.clear();
+
+    if (! playbackOn)
+        heldKeys.releaseAll (out, 0);
 
     if (const auto replaced = replacements.load(); replaced != replacementsSeen)
     {
         replacementsSeen = replaced;
-        engine.allNotesOff (midi, 0);
+        engine.allNotesOff (out, 0);
     }
 
-    engine.process (plan.get(), positionFor (playHead, numSamples), numSamples, midi);
-    drainAuditions (midi, playbackOn);
+    engine.process (plan.get(), positionFor (playHead, numSamples), numSamples, out);
+    drainAuditions (playbackOn);
+    sendTo (midi);
 
     playheadPpq = engine.getPpq();
     rolling = engine.isPlaying();
@@ -162,12 +221,43 @@ void Playback::process (juce::AudioPlayHead* playHead, int numSamples, juce::Mid
 
 void Playback::processBypassed (juce::MidiBuffer& midi) noexcept
 {
-    engine.allNotesOff (midi, 0);
-    drainAuditions (midi, false);
+    // Incoming MIDI passes while bypassed: what it holds is kept track of too.
+    heldKeys.passed (midi);
+    out.clear();
+    engine.allNotesOff (out, 0);
+    drainAuditions (false);
+    sendTo (midi);
     rolling = false;
 }
 
-void Playback::drainAuditions (juce::MidiBuffer& midi, bool playbackOn) noexcept
+void Playback::sendTo (juce::MidiBuffer& midi) noexcept
+{
+    const auto& events = out.getEvents();
+    if (events.isEmpty())
+        return;
+
+    // A host's buffer may have too little room for what a block sends, and
+    // growing it here would allocate. So the host gets a buffer of ours with
+    // room (its events copied in), in place of its own; JUCE's wrappers keep
+    // their buffer from block to block, so from then on the host's buffer is
+    // ours, and events go straight into it.
+    if (midi.data.getRawDataPointer() != handedOver && spareHasRoom)
+    {
+        spare.clear();
+        spare.addEvents (midi, 0, -1, 0);
+        spare.addEvents (events, 0, -1, 0);
+        midi.swapWith (spare);
+        spareHasRoom = false;
+    }
+    else
+    {
+        midi.addEvents (events, 0, -1, 0);
+    }
+
+    handedOver = midi.data.getRawDataPointer();
+}
+
+void Playback::drainAuditions (bool playbackOn) noexcept
 {
     const auto scope = auditionFifo.read (auditionFifo.getNumReady());
     const auto take = [&] (int start, int size) {
@@ -178,18 +268,31 @@ void Playback::drainAuditions (juce::MidiBuffer& midi, bool playbackOn) noexcept
 
             if (a.velocity > 0 && playbackOn && ! on)
             {
-                on = true;
-                midi.addEvent (juce::MidiMessage::noteOn (a.channel, a.key, a.velocity), 0);
+                on = out.addNoteOn (a.channel, a.key, a.velocity, 0);
             }
             else if (a.velocity == 0 && on)
             {
                 on = false;
-                midi.addEvent (juce::MidiMessage::noteOff (a.channel, a.key), 0);
+                out.addEnding (juce::MidiMessage::noteOff (a.channel, a.key), 0);
             }
         }
     };
     take (scope.startIndex1, scope.blockSize1);
     take (scope.startIndex2, scope.blockSize2);
+
+    // Releases that found the queue full come after everything it held.
+    if (numReleasesWaiting.load() > 0)
+    {
+        for (int i = 0; i < (int) releasesWaiting.size(); ++i)
+        {
+            if (! releasesWaiting[(size_t) i].exchange (false))
+                continue;
+
+            --numReleasesWaiting;
+            if (std::exchange (auditioning[(size_t) i], false))
+                out.addEnding (juce::MidiMessage::noteOff (i / 128 + 1, i % 128), 0);
+        }
+    }
 }
 
 //==============================================================================
@@ -203,6 +306,8 @@ void Playback::audition (int channel, int key, int velocity, bool on)
         auditions[(size_t) scope.startIndex1] = a;
     else if (scope.blockSize2 > 0)
         auditions[(size_t) scope.startIndex2] = a;
+    else if (! on && ! releasesWaiting[(size_t) ((a.channel - 1) * 128 + a.key)].exchange (true))
+        ++numReleasesWaiting;
 }
 
 void Playback::setStandalonePlaying (bool shouldPlay) noexcept

@@ -2,6 +2,7 @@
 
 #include "model/ArrangementSnapshot.h"
 #include "model/SnapshotPublisher.h"
+#include "playback/HeldKeys.h"
 #include "playback/PlaybackEngine.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -23,8 +24,11 @@ public:
     ~Playback() override;
 
     //==============================================================================
-    /** Any thread: the arrangement as it stands now. A snapshot the host
-        replaced (a project or preset loaded) ends what sounds at once.
+    /** Any thread but the audio thread: the arrangement as it stands now.
+        The plan of an edit is made on the plan thread. The plan of a snapshot
+        the host replaced (a project or preset loaded) is made before this
+        returns, so that a host rendering at once plays it from the first
+        block; what sounds then ends.
     */
     void snapshotChanged (SnapshotPtr snapshot, bool replacedByHost);
 
@@ -34,15 +38,18 @@ public:
     bool waitForPlan (int timeoutMs) const;
 
     //==============================================================================
-    /** Audio thread. ownTransport: the host has no transport (the standalone
-        app, whose player gives a play head without a musical position), so
-        the standalone transport plays.
+    /** Before playback starts (prepareToPlay), not on the audio thread while
+        it runs. ownTransport: the host has no transport (the standalone app,
+        whose player gives a play head without a musical position), so the
+        standalone transport plays.
     */
-    void prepare (double sampleRate, bool ownTransport) noexcept;
+    void prepare (double sampleRate, bool ownTransport);
 
     /** Audio thread: midi holds the block's incoming events and gets the
         arrangement's, at their samples. With playback off it is cleared (the
-        plug-in passes no MIDI), but for the note-offs of notes still sounding.
+        plug-in passes no MIDI), but for the note-offs of notes still sounding
+        and of keys held through it until then. A block of no samples does
+        nothing more than that.
     */
     void process (juce::AudioPlayHead* playHead, int numSamples, juce::MidiBuffer& midi) noexcept;
 
@@ -54,7 +61,7 @@ public:
     //==============================================================================
     /** Message thread: sounds a key on a channel (velocity 1 to 127) until the
         matching call with on false. Ignored while playback is off, but for
-        note-offs.
+        note-offs, which are never lost, however many calls come between blocks.
     */
     void audition (int channel, int key, int velocity, bool on);
 
@@ -74,21 +81,38 @@ public:
 
 private:
     void run() override;
+    void publishPlanOf (const SnapshotPtr& snapshot);
     PlaybackEngine::Position positionFor (juce::AudioPlayHead* playHead, int numSamples) noexcept;
     juce::Optional<double> positionInSeconds (const juce::AudioPlayHead::PositionInfo& info) const noexcept;
-    void drainAuditions (juce::MidiBuffer& midi, bool playbackOn) noexcept;
+    void drainAuditions (bool playbackOn) noexcept;
+    void sendTo (juce::MidiBuffer& midi) noexcept;
 
     // The snapshot whose plan is to be made next, and the one whose plan was published last.
     mutable juce::CriticalSection pendingLock;
     SnapshotPtr pending, latest;
     std::atomic<const ArrangementSnapshot*> planned { nullptr };
 
+    // Plans are published by the plan thread and by a host setting a state,
+    // one at a time; the audio thread only reads them.
+    juce::CriticalSection publishLock;
+    juce::uint64 generations = 0;
     SnapshotPublisher<PlaybackPlan> plans;
     PlaybackEngine engine;
     std::atomic<juce::uint32> replacements { 0 };
     juce::uint32 replacementsSeen = 0;
 
+    // What a block sends, and a second buffer with as much room to hand the
+    // host when its own has too little (see sendTo).
+    OutputEvents out;
+    juce::MidiBuffer spare;
+    bool spareHasRoom = false;
+    const void* handedOver = nullptr; // the room the host's buffer has from us
+
+    // Keys held through the plug-in from its MIDI input.
+    HeldKeys heldKeys;
+
     // Keys the piano roll sounds, from the message thread to the audio thread.
+    // A release that finds the queue full is flagged instead, never lost.
     struct Audition
     {
         juce::uint8 channel, key, velocity;
@@ -96,6 +120,8 @@ private:
     juce::AbstractFifo auditionFifo { 256 };
     std::array<Audition, 256> auditions {};
     std::array<bool, 16 * 128> auditioning {};
+    std::array<std::atomic<bool>, 16 * 128> releasesWaiting {};
+    std::atomic<int> numReleasesWaiting { 0 };
 
     // The standalone app's transport.
     std::atomic<bool> standaloneRequested { false };

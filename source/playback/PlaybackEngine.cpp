@@ -7,7 +7,14 @@ void PlaybackEngine::prepare (double newSampleRate) noexcept
     sampleRate = newSampleRate > 0.0 ? newSampleRate : 44100.0;
 }
 
-void PlaybackEngine::noteOff (juce::MidiBuffer& midi, int channel, int key, int sample) noexcept
+bool PlaybackEngine::Position::isUsableQuarter (double ppq) noexcept
+{
+    // 2^52 ticks: every tick still a whole double, and far inside 64 bits.
+    constexpr double largestQuarter = 4503599627370496.0 / Arrangement::ticksPerQuarter;
+    return std::isfinite (ppq) && std::abs (ppq) <= largestQuarter;
+}
+
+void PlaybackEngine::noteOff (OutputEvents& out, int channel, int key, int sample) noexcept
 {
     auto& on = sounding[indexOf (channel, key)];
     if (! on)
@@ -15,24 +22,25 @@ void PlaybackEngine::noteOff (juce::MidiBuffer& midi, int channel, int key, int 
 
     on = false;
     --numSounding;
-    midi.addEvent (juce::MidiMessage::noteOff (channel, key), sample);
+    out.addEnding (juce::MidiMessage::noteOff (channel, key), sample);
 }
 
-void PlaybackEngine::allNotesOff (juce::MidiBuffer& midi, int sample) noexcept
+void PlaybackEngine::allNotesOff (OutputEvents& out, int sample) noexcept
 {
     for (int i = 0; numSounding > 0 && i < (int) sounding.size(); ++i)
         if (sounding[(size_t) i])
-            noteOff (midi, i / 128 + 1, i % 128, sample);
+            noteOff (out, i / 128 + 1, i % 128, sample);
 }
 
-void PlaybackEngine::process (const PlaybackPlan* plan, Position position, int numSamples, juce::MidiBuffer& midi) noexcept
+void PlaybackEngine::process (const PlaybackPlan* plan, Position position, int numSamples, OutputEvents& out) noexcept
 {
     if (numSamples <= 0)
         return;
 
     // A host that gives no position in this block (JUCE's LV2 wrapper, when the
-    // host sent none): playback goes on from where the last block ended.
-    if (! position.known || ! std::isfinite (position.ppq) || ! (position.bpm > 0.0))
+    // host sent none), or one no block can be played at: playback goes on from
+    // where the last block ended.
+    if (! position.known || ! Position::isUsable (position.ppq, position.bpm))
         position = { true, wasPlaying, expectedPpq, lastBpm };
 
     const auto active = plan != nullptr && plan->midiOut;
@@ -41,11 +49,11 @@ void PlaybackEngine::process (const PlaybackPlan* plan, Position position, int n
     if (! playing)
     {
         // Stopped, or switched off: what sounds ends now.
-        allNotesOff (midi, 0);
-        lastPlan = plan;
+        allNotesOff (out, 0);
+        lastGeneration = plan != nullptr ? plan->generation : 0;
         wasPlaying = false;
         expectedPpq = position.ppq;
-        lastBpm = position.bpm > 0.0 ? position.bpm : lastBpm;
+        lastBpm = position.bpm;
         return;
     }
 
@@ -61,23 +69,37 @@ void PlaybackEngine::process (const PlaybackPlan* plan, Position position, int n
     const auto drift = position.ppq - expectedPpq;
     const auto goesOn = wasPlaying && std::abs (drift) <= maxDriftQuarters;
     if (wasPlaying && ! goesOn)
-        allNotesOff (midi, 0);
+        allNotesOff (out, 0);
 
-    const auto fromPpq = goesOn ? expectedPpq : position.ppq;
+    auto fromPpq = goesOn ? expectedPpq : position.ppq;
+
+    // A host that loops without ending a block at the loop's end starts the
+    // next block past the loop's start, by as much as the last block reached
+    // past its end: the notes in between are played at the block's start,
+    // so that a note on the loop's start sounds on every pass.
+    if (! goesOn && wasPlaying && position.looping && position.loopEnd > position.loopStart && expectedPpq > position.loopEnd
+        && position.ppq >= position.loopStart && position.ppq - position.loopStart <= expectedPpq - position.loopEnd + maxDriftQuarters)
+        fromPpq = position.loopStart;
+
     const auto startTick = fromPpq * Arrangement::ticksPerQuarter;
 
     // An edit since the last block: a sounding note that the new plan no
     // longer plays here (removed, moved, shortened) ends now.
-    if (plan != lastPlan && numSounding > 0)
+    if (plan->generation != lastGeneration && numSounding > 0)
     {
         const auto tick = static_cast<juce::int64> (std::floor (startTick));
         for (int i = 0; i < (int) sounding.size(); ++i)
             if (sounding[(size_t) i] && ! plan->soundsAt (i / 128 + 1, i % 128, tick))
-                noteOff (midi, i / 128 + 1, i % 128, 0);
+                noteOff (out, i / 128 + 1, i % 128, 0);
     }
 
     const auto endPpq = position.ppq + numSamples / samplesPerQuarter;
     const auto endTick = endPpq * Arrangement::ticksPerQuarter;
+
+    // No note starts from the loop's end on: the host goes back to its start there.
+    auto lastStartTick = endTick;
+    if (position.looping && position.loopEnd > position.loopStart && position.ppq < position.loopEnd)
+        lastStartTick = juce::jmin (endTick, position.loopEnd * Arrangement::ticksPerQuarter);
 
     for (auto i = plan->firstEventFrom (static_cast<juce::int64> (std::ceil (startTick))); i < plan->events.size(); ++i)
     {
@@ -85,26 +107,28 @@ void PlaybackEngine::process (const PlaybackPlan* plan, Position position, int n
         if (static_cast<double> (event.tick) >= endTick)
             break;
 
+        if (event.isNoteOn() && static_cast<double> (event.tick) >= lastStartTick)
+            continue;
+
         const auto at = (static_cast<double> (event.tick) / Arrangement::ticksPerQuarter - position.ppq) * samplesPerQuarter;
         const auto sample = juce::jlimit (0, numSamples - 1, static_cast<int> (std::lround (at)));
 
         if (event.isNoteOn())
         {
             auto& on = sounding[indexOf (event.channel, event.key)];
-            if (! on)
+            if (! on && out.addNoteOn (event.channel, event.key, event.velocity, sample))
             {
                 on = true;
                 ++numSounding;
-                midi.addEvent (juce::MidiMessage::noteOn (event.channel, event.key, event.velocity), sample);
             }
         }
         else
         {
-            noteOff (midi, event.channel, event.key, sample);
+            noteOff (out, event.channel, event.key, sample);
         }
     }
 
-    lastPlan = plan;
+    lastGeneration = plan->generation;
     wasPlaying = true;
     expectedPpq = endPpq;
     lastBpm = position.bpm;

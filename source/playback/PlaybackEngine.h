@@ -1,10 +1,12 @@
 #pragma once
 
+#include "playback/OutputEvents.h"
 #include "playback/PlaybackPlan.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <array>
+#include <cmath>
 
 //==============================================================================
 /** What the audio thread does with a playback plan: the note-ons and note-offs
@@ -13,7 +15,7 @@
     the host's transport and the user do.
 
     It runs on the audio thread only, and neither locks nor allocates (events
-    go into the block's MidiBuffer, which grows only beyond its capacity).
+    go into OutputEvents, whose room is made beforehand).
 */
 class PlaybackEngine
 {
@@ -25,6 +27,19 @@ public:
         bool playing = false; ///< its transport rolls
         double ppq = 0.0;     ///< quarter notes from the timeline's start
         double bpm = 120.0;
+
+        /** The host's loop, in quarters, when it loops. */
+        bool looping = false;
+        double loopStart = 0.0, loopEnd = 0.0;
+
+        /** True for a tempo and a position a block can be played at: a
+            finite tempo of 1 to 1000 BPM, and a finite position whose ticks
+            fit 64 bits with room to spare. Anything else is a faulty clock,
+            which counts as no position at all.
+        */
+        static bool isUsable (double ppq, double bpm) noexcept { return isUsableTempo (bpm) && isUsableQuarter (ppq); }
+        static bool isUsableTempo (double bpm) noexcept { return std::isfinite (bpm) && bpm >= 1.0 && bpm <= 1000.0; }
+        static bool isUsableQuarter (double ppq) noexcept;
     };
 
     void prepare (double newSampleRate) noexcept;
@@ -33,10 +48,10 @@ public:
         the plan's. Without a plan, or with playback off, only note-offs for
         notes still sounding are added.
     */
-    void process (const PlaybackPlan* plan, Position position, int numSamples, juce::MidiBuffer& midi) noexcept;
+    void process (const PlaybackPlan* plan, Position position, int numSamples, OutputEvents& out) noexcept;
 
     /** Ends every sounding note at sample (bypass, a state replaced). */
-    void allNotesOff (juce::MidiBuffer& midi, int sample) noexcept;
+    void allNotesOff (OutputEvents& out, int sample) noexcept;
 
     /** Where playback was at the end of the last block, and whether it rolls. */
     double getPpq() const noexcept { return expectedPpq; }
@@ -46,7 +61,7 @@ public:
     int getNumSounding() const noexcept { return numSounding; }
 
 private:
-    void noteOff (juce::MidiBuffer& midi, int channel, int key, int sample) noexcept;
+    void noteOff (OutputEvents& out, int channel, int key, int sample) noexcept;
     static size_t indexOf (int channel, int key) noexcept { return (size_t) ((channel - 1) * 128 + key); }
 
     /** How far a block's position may be from where the last block ended
@@ -59,7 +74,9 @@ private:
     std::array<bool, 16 * 128> sounding {};
     int numSounding = 0;
 
-    const PlaybackPlan* lastPlan = nullptr;
+    // The plan played last, by generation: a new plan may well be made where
+    // a freed one was.
+    juce::uint64 lastGeneration = 0;
     bool wasPlaying = false;
     double expectedPpq = 0.0;
     double lastBpm = 120.0;

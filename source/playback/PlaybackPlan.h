@@ -38,6 +38,9 @@ struct PlaybackPlan
     /** Playback is on ("MIDI Out"). */
     bool midiOut = false;
 
+    /** Which plan this is: every plan published has a new one. */
+    juce::uint64 generation = 0;
+
     /** Sorted by tick; at one tick note-offs come before note-ons. */
     std::vector<Event> events;
 

@@ -19,9 +19,7 @@ namespace
 
     [[maybe_unused]] void* allocate (std::size_t size)
     {
-        if (counting)
-            ++allocations;
-
+        // Counted once, by the malloc below.
         if (auto* p = std::malloc (size > 0 ? size : 1))
             return p;
 
@@ -54,6 +52,36 @@ bool AllocationCounter::isAvailable() noexcept
 bool AllocationCounter::isAvailable() noexcept
 {
     return true;
+}
+
+// C's allocation functions too: JUCE's containers (HeapBlock: Array, MidiBuffer)
+// allocate with malloc and realloc, not with operator new.
+extern "C"
+{
+    void* __libc_malloc (std::size_t);
+    void* __libc_calloc (std::size_t, std::size_t);
+    void* __libc_realloc (void*, std::size_t);
+
+    void* malloc (std::size_t size)
+    {
+        if (counting)
+            ++allocations;
+        return __libc_malloc (size);
+    }
+
+    void* calloc (std::size_t count, std::size_t size)
+    {
+        if (counting)
+            ++allocations;
+        return __libc_calloc (count, size);
+    }
+
+    void* realloc (void* p, std::size_t size)
+    {
+        if (counting)
+            ++allocations;
+        return __libc_realloc (p, size);
+    }
 }
 
 void* operator new (std::size_t size) { return allocate (size); }

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-/** Counts the heap allocations (operator new) the current thread makes while
-    a counter exists. The test program replaces operator new to do so.
+/** Counts the heap allocations (operator new, and malloc, calloc and realloc) the current thread makes while
+    a counter exists. The test program replaces them to do so.
 */
 class AllocationCounter
 {

@@ -3,6 +3,7 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <optional>
+#include <utility>
 
 //==============================================================================
 /** A host's transport as a test or a benchmark sets it, block by block: a
@@ -21,6 +22,11 @@ struct ScriptedPlayHead final : public juce::AudioPlayHead
         info.setPpqPosition (ppq);
         info.setBpm (bpm);
         info.setIsPlaying (playing);
+        if (loop.has_value())
+        {
+            info.setIsLooping (true);
+            info.setLoopPoints (LoopPoints { loop->first, loop->second });
+        }
         if (timeInSamples.has_value())
         {
             info.setTimeInSamples (*timeInSamples);
@@ -35,4 +41,5 @@ struct ScriptedPlayHead final : public juce::AudioPlayHead
     double ppq = 0.0;
     double bpm = 120.0;
     std::optional<juce::int64> timeInSamples;
+    std::optional<std::pair<double, double>> loop; ///< the host loops from the first quarter to the second
 };
