@@ -45,7 +45,7 @@ namespace
         ArrangementModel model;
         const auto arrangement = bigArrangement (model);
         for (auto _ : state)
-            benchmark::DoNotOptimize (StateDocument::forArrangement ("/home/user/music", arrangement));
+            benchmark::DoNotOptimize (StateDocument::write (arrangement, "/home/user/music"));
     }
     BENCHMARK (rebuildWholeDocument)->Unit (benchmark::kMicrosecond);
 

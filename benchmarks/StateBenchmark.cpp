@@ -19,7 +19,7 @@ namespace
         const auto pointers = pointersTo (clips);
         for (auto _ : state)
         {
-            benchmark::DoNotOptimize (StateDocument::createDocument ("/home/user/music", pointers));
+            benchmark::DoNotOptimize (StateDocument::writeClips ("/home/user/music", pointers));
         }
         state.counters["notes"] = 16 * 33 * 200;
     }
@@ -31,7 +31,7 @@ namespace
         const std::vector<ClipData> clips (static_cast<size_t> (state.range (0)), ClipData { 1, 0, 4, { { 60, 0, 960, 100 } } });
         const auto pointers = pointersTo (clips);
         for (auto _ : state)
-            benchmark::DoNotOptimize (StateDocument::createDocument ({}, pointers));
+            benchmark::DoNotOptimize (StateDocument::writeClips ({}, pointers));
         state.SetComplexityN (state.range (0));
     }
     BENCHMARK (writeStateDocumentManyClips)->RangeMultiplier (4)->Range (1 << 12, 1 << 16)->Complexity()->Unit (benchmark::kMillisecond);
@@ -39,7 +39,7 @@ namespace
     void restoreStateDocument (benchmark::State& state)
     {
         const auto clips = largestArrangement();
-        const auto root = StateDocument::createDocument ("/home/user/music", pointersTo (clips));
+        const auto root = StateDocument::writeClips ("/home/user/music", pointersTo (clips));
 
         for (auto _ : state)
             benchmark::DoNotOptimize (StateDocument::readClips (root.get()));

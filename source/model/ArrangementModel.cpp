@@ -1,5 +1,7 @@
 #include "model/ArrangementModel.h"
 
+#include "model/ClipRules.h"
+
 #include <algorithm>
 
 //==============================================================================
@@ -50,6 +52,57 @@ bool ArrangementModel::Edit::removeClip (ClipId id)
     return true;
 }
 
+bool ArrangementModel::Edit::moveClips (const std::vector<ClipId>& ids, int laneOffset, int quarterOffset)
+{
+    if (ids.empty() || (laneOffset == 0 && quarterOffset == 0))
+        return false;
+
+    std::vector<ClipData> moving;
+    for (const auto id : ids)
+    {
+        const auto* clip = working.findClip (id);
+        if (clip == nullptr)
+            return false;
+        moving.push_back (clip->data);
+    }
+
+    const auto moved = ClipPlacement::moved (moving, laneOffset, quarterOffset, working.numTracks, ClipPlacement::othersThan (working, ids));
+    if (! moved.has_value())
+        return false;
+
+    for (size_t i = 0; i < ids.size(); ++i)
+        setClip (ids[i], (*moved)[i]);
+    return true;
+}
+
+std::vector<ClipId> ArrangementModel::Edit::placeClips (const std::vector<ClipData>& clips)
+{
+    if (clips.empty() || ! ClipPlacement::keepsTheRules (clips, working.numTracks, ClipPlacement::othersThan (working, {})))
+        return {};
+
+    std::vector<ClipId> ids;
+    for (const auto& clip : clips)
+        ids.push_back (addClip (clip));
+    return ids;
+}
+
+bool ArrangementModel::Edit::resizeClip (ClipId id, int lengthQ)
+{
+    const auto* clip = working.findClip (id);
+    if (clip == nullptr || lengthQ < 1)
+        return false;
+
+    // A clip restored past the timeline's end may still get shorter.
+    auto data = clip->data;
+    const auto grows = lengthQ > data.lengthQ;
+    data.lengthQ = lengthQ;
+    if ((grows && ! ClipPlacement::fitsTimeline (data.startQ, data.lengthQ))
+        || ClipRules::wouldOverlap (ClipPlacement::othersThan (working, { id }), data.track, data.startQ, data.lengthQ, nullptr))
+        return false;
+
+    return setClip (id, std::move (data));
+}
+
 void ArrangementModel::Edit::replaceClips (std::vector<ClipData> clips)
 {
     working.clips.clear();
@@ -97,7 +150,6 @@ bool ArrangementModel::Edit::setMidiOut (bool shouldPlay)
 ArrangementModel::ArrangementModel()
     : current (std::make_shared<const ArrangementSnapshot>())
 {
-    audioSnapshots.publish (current);
 }
 
 ArrangementModel::~ArrangementModel()
@@ -169,13 +221,15 @@ bool ArrangementModel::moveThroughHistory (SnapshotPtr (UndoHistory::*move) (Sna
 
 void ArrangementModel::restore (ArrangementSnapshot snapshot)
 {
-    // Notes the host's document brought come without names.
+    // Clips and notes the host's document brought come without names.
     for (auto& clip : snapshot.clips)
     {
         const auto& notes = clip->data.notes;
-        if (std::any_of (notes.begin(), notes.end(), [] (const ClipNote& n) { return n.id == 0; }))
+        if (clip->id == 0 || std::any_of (notes.begin(), notes.end(), [] (const ClipNote& n) { return n.id == 0; }))
         {
             auto named = *clip;
+            if (named.id == 0)
+                named.id = nextClipId();
             nameNotes (named.data.notes);
             clip = std::make_shared<const Clip> (std::move (named));
         }
@@ -196,7 +250,6 @@ void ArrangementModel::setCurrent (SnapshotPtr next, bool replacedByHost)
     {
         const juce::ScopedLock lock (snapshotLock);
         std::swap (current, next);
-        audioSnapshots.publish (current);
     }
 
     // The snapshot replaced is released here, outside the lock.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "model/ArrangementSnapshot.h"
-#include "model/SnapshotPublisher.h"
 #include "model/UndoHistory.h"
 
 #include <juce_events/juce_events.h>
@@ -15,9 +14,10 @@
     it outlives the editor; the editor and the piano roll show it and change it
     only through perform, undo and redo.
 
-    Transactions, undo and redo run on the message thread. Any thread may ask
-    for the current snapshot (getSnapshot takes a short lock); the audio thread
-    reads it through getAudioSnapshots without locking or allocating.
+    Transactions, undo and redo run on the message thread. Any thread but the
+    audio thread may ask for the current snapshot (getSnapshot takes a short
+    lock); what the audio thread plays of it reaches it through onNewSnapshot
+    (see Playback).
 */
 class ArrangementModel final : private juce::AsyncUpdater
 {
@@ -42,11 +42,27 @@ public:
         /** Appends a clip; returns its new id. */
         ClipId addClip (ClipData data);
 
-        /** Replaces the data of a clip, keeping its id and place in the order. */
+        /** Replaces the data of a clip, keeping its id and place in the order.
+            Nothing is checked: edits of notes, and clips as files give them.
+        */
         bool setClip (ClipId id, ClipData data);
 
         bool setNotes (ClipId id, std::vector<ClipNote> notes);
         bool removeClip (ClipId id);
+
+        //==============================================================================
+        // The rules of clips on tracks: every edit the user makes of where
+        // clips lie goes through these, which refuse, changing nothing, what
+        // would put a clip on another, outside the lanes or past the timeline.
+
+        /** Moves clips by lanes (as the lanes show them) and quarters, all or none. */
+        bool moveClips (const std::vector<ClipId>& ids, int laneOffset, int quarterOffset);
+
+        /** Adds clips where they are, all or none; their ids, or none. */
+        std::vector<ClipId> placeClips (const std::vector<ClipData>& clips);
+
+        /** Sets a clip's length in quarters (at least 1). */
+        bool resizeClip (ClipId id, int lengthQ);
 
         /** Replaces every clip by new ones, in order. */
         void replaceClips (std::vector<ClipData> clips);
@@ -93,11 +109,12 @@ public:
     const UndoHistory& getHistory() const noexcept { return history; }
 
     /** Replaces the arrangement by one the host handed over (a project or a
-        preset loaded): no undo step, and the history so far is cleared.
+        preset loaded): no undo step, and the history so far is cleared. Clips
+        and notes without an id (0) get one.
     */
     void restore (ArrangementSnapshot snapshot);
 
-    /** The new ids a restored snapshot's clips need. */
+    /** A name for a new clip. */
     ClipId nextClipId() noexcept { return ++lastClipId; }
 
     /** A name for a new note: unique among the notes the model ever named. */
@@ -105,12 +122,6 @@ public:
 
     /** Names every note that has no name yet (id 0). */
     void nameNotes (std::vector<ClipNote>& notes) noexcept;
-
-    //==============================================================================
-    /** The snapshots as the audio thread sees them: read one through a
-        SnapshotPublisher::ReadScope, which neither locks nor allocates.
-    */
-    SnapshotPublisher<ArrangementSnapshot>& getAudioSnapshots() noexcept { return audioSnapshots; }
 
     //==============================================================================
     struct Listener
@@ -157,7 +168,6 @@ private:
     std::atomic<bool> undoable { false }, redoable { false };
     std::atomic<ClipId> lastClipId { 0 };
     std::atomic<NoteId> lastNoteId { 0 };
-    SnapshotPublisher<ArrangementSnapshot> audioSnapshots;
     std::vector<Listener*> listeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ArrangementModel)

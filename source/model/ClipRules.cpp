@@ -12,21 +12,33 @@ namespace ClipPlacement
             return track < 1 ? 0 : juce::jmin (track, numTracks) - 1;
         }
 
-        bool keepsTheRules (const std::vector<ClipData>& clips, const std::vector<const ClipData*>& others)
-        {
-            for (const auto& clip : clips)
-                if (! fitsTimeline (clip.startQ, clip.lengthQ) || ClipRules::wouldOverlap (others, clip.track, clip.startQ, clip.lengthQ, nullptr))
+    } // namespace
+
+    bool keepsTheRules (const std::vector<ClipData>& clips, int numTracks, const std::vector<const ClipData*>& others)
+    {
+        for (const auto& clip : clips)
+            if (clip.track < 1 || clip.track > numTracks || ! fitsTimeline (clip.startQ, clip.lengthQ)
+                || ClipRules::wouldOverlap (others, clip.track, clip.startQ, clip.lengthQ, nullptr))
+                return false;
+
+        // Clips shown in one lane (tracks beyond the last) land on one track.
+        for (size_t i = 0; i < clips.size(); ++i)
+            for (size_t j = i + 1; j < clips.size(); ++j)
+                if (clips[i].track == clips[j].track && ClipRules::spansOverlap (clips[i].startQ, clips[i].lengthQ, clips[j].startQ, clips[j].lengthQ))
                     return false;
 
-            // Clips shown in one lane (tracks beyond the last) land on one track.
-            for (size_t i = 0; i < clips.size(); ++i)
-                for (size_t j = i + 1; j < clips.size(); ++j)
-                    if (clips[i].track == clips[j].track && ClipRules::spansOverlap (clips[i].startQ, clips[i].lengthQ, clips[j].startQ, clips[j].lengthQ))
-                        return false;
+        return true;
+    }
 
-            return true;
-        }
-    } // namespace
+    std::vector<const ClipData*> othersThan (const ArrangementSnapshot& snapshot, const std::vector<ClipId>& ids)
+    {
+        std::vector<const ClipData*> others;
+        others.reserve (snapshot.clips.size());
+        for (const auto& clip : snapshot.clips)
+            if (std::find (ids.begin(), ids.end(), clip->id) == ids.end())
+                others.push_back (&clip->data);
+        return others;
+    }
 
     bool fitsTimeline (juce::int64 startQ, juce::int64 lengthQ) noexcept
     {
@@ -48,7 +60,7 @@ namespace ClipPlacement
             clip.startQ = static_cast<int> (start);
         }
 
-        if (! keepsTheRules (result, others))
+        if (! keepsTheRules (result, numTracks, others))
             return std::nullopt;
 
         return result;

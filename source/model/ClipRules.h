@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Arrangement.h"
+#include "model/ArrangementSnapshot.h"
 
 #include <cstdint>
 #include <optional>
@@ -48,6 +49,14 @@ namespace ClipPlacement
         by the end of the timeline (a clip longer than the timeline only from 0).
     */
     bool fitsTimeline (juce::int64 startQ, juce::int64 lengthQ) noexcept;
+
+    /** True when every clip lies on a track of the lanes, inside the timeline,
+        on none of others and on none of each other.
+    */
+    bool keepsTheRules (const std::vector<ClipData>& clips, int numTracks, const std::vector<const ClipData*>& others);
+
+    /** The clips of a snapshot but those of the ids given, in order. */
+    std::vector<const ClipData*> othersThan (const ArrangementSnapshot& snapshot, const std::vector<ClipId>& ids);
 
     /** The clips moved by lanes and quarters (lanes as the layout shows them,
         0-based), or nothing when one of them would break a rule. others are

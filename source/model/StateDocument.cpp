@@ -1,7 +1,6 @@
 #include "model/StateDocument.h"
 
 #include "model/IntRange.h"
-#include "model/SafeXml.h"
 
 #include <limits>
 
@@ -25,6 +24,38 @@ namespace StateDocument
         const juce::Identifier instrumentId ("instrument");
         const juce::Identifier midiOutId ("midiOut");
 
+        bool hasTag (const juce::XmlElement& element, const juce::Identifier& tag)
+        {
+            return element.getTagName().equalsIgnoreCase (tag.toString());
+        }
+
+        /** Appends a "Clip" element per clip, with its notes, to a root without children. */
+        void appendClips (juce::XmlElement& root, const std::vector<const ClipData*>& clips)
+        {
+            // Children are built from the last to the first: adding one in front
+            // takes a step, adding one at the end walks past all the others.
+            jassert (root.getNumChildElements() == 0);
+            for (auto clip = clips.rbegin(); clip != clips.rend(); ++clip)
+            {
+                auto* clipElement = new juce::XmlElement (clipTag);
+                clipElement->setAttribute (trackId, (*clip)->track);
+                clipElement->setAttribute (startQId, (*clip)->startQ);
+                clipElement->setAttribute (lengthQId, (*clip)->lengthQ);
+
+                for (auto note = (*clip)->notes.rbegin(); note != (*clip)->notes.rend(); ++note)
+                {
+                    auto* noteElement = new juce::XmlElement (noteTag);
+                    noteElement->setAttribute (pitchId, note->pitch);
+                    noteElement->setAttribute (startTickId, note->startTick);
+                    noteElement->setAttribute (lengthTicksId, note->lengthTicks);
+                    noteElement->setAttribute (velocityId, note->velocity);
+                    clipElement->prependChildElement (noteElement);
+                }
+
+                root.prependChildElement (clipElement);
+            }
+        }
+
         std::unique_ptr<juce::XmlElement> createDocument (const juce::String& midiFolderPath, const ArrangementSnapshot* tracks,
                                                           const std::vector<const ClipData*>& clips)
         {
@@ -32,8 +63,9 @@ namespace StateDocument
             if (midiFolderPath.isNotEmpty())
                 root->setAttribute (midiFolderAttribute, midiFolderPath);
 
-            // What the default arrangement has (4 tracks, all on the first
-            // instrument) is not written, so its document is as it always was.
+            // What a new arrangement has (4 tracks, all on the first
+            // instrument, MIDI Out off) is not written, so that readers
+            // that know only clips and notes read the same document.
             if (tracks != nullptr && tracks->numTracks != Arrangement::initialTracks)
                 root->setAttribute (tracksId, tracks->numTracks);
 
@@ -58,74 +90,61 @@ namespace StateDocument
 
             return root;
         }
+
+        /** The tracks and instruments of a document, and MIDI Out: the
+            "tracks" count, at least the highest clip track up to 16, 4 when
+            absent; the instruments of "Track" elements naming a track of that
+            count and an instrument of the table; the defaults for the rest.
+        */
+        ArrangementSnapshot readTracks (const juce::XmlElement& document)
+        {
+            ArrangementSnapshot arrangement;
+
+            // The track count, and at least the highest clip's track, so that
+            // clips never pile up in the last lane.
+            auto numTracks = readInt (document, tracksId, Arrangement::initialTracks);
+            for (auto* clipElement : document.getChildIterator())
+                if (hasTag (*clipElement, clipTag))
+                    numTracks = juce::jmax (numTracks, juce::jmin (Arrangement::maxTracks, readInt (*clipElement, trackId, 0)));
+
+            arrangement.numTracks = juce::jlimit (Arrangement::minTracks, Arrangement::maxTracks, numTracks);
+            arrangement.midiOut = readInt (document, midiOutId, 0) != 0;
+
+            for (auto* trackElement : document.getChildIterator())
+            {
+                if (! hasTag (*trackElement, trackTag))
+                    continue;
+
+                const auto number = readInt (*trackElement, numberId, 0);
+                const auto instrument = readInt (*trackElement, instrumentId, Instruments::defaultItemId);
+                if (number >= 1 && number <= arrangement.numTracks && instrument >= 1 && instrument <= (int) Instruments::names.size())
+                    arrangement.instruments[(size_t) number - 1] = instrument;
+            }
+
+            return arrangement;
+        }
     } // namespace
 
-    std::unique_ptr<juce::XmlElement> createDocument (const juce::String& midiFolderPath,
-                                                      const std::vector<const ClipData*>& clips)
-    {
-        return createDocument (midiFolderPath, nullptr, clips);
-    }
-
-    std::unique_ptr<juce::XmlElement> forArrangement (const juce::String& midiFolderPath, const ArrangementSnapshot& arrangement)
+    //==============================================================================
+    std::unique_ptr<juce::XmlElement> write (const ArrangementSnapshot& arrangement, const juce::String& midiFolderPath)
     {
         return createDocument (midiFolderPath, &arrangement, arrangement.clipData());
     }
 
-    ArrangementSnapshot readArrangement (const juce::XmlElement* document)
+    std::unique_ptr<juce::XmlElement> writeClips (const juce::String& midiFolderPath, const std::vector<const ClipData*>& clips)
     {
-        ArrangementSnapshot arrangement;
-        if (! isStateDocument (document))
-            return arrangement;
-
-        // The track count, and at least the highest clip's track, so that
-        // clips never pile up in the last lane.
-        auto numTracks = readInt (*document, tracksId, Arrangement::initialTracks);
-        for (auto* clipElement : document->getChildIterator())
-            if (clipElement->getTagName().equalsIgnoreCase (clipTag.toString()))
-                numTracks = juce::jmax (numTracks, juce::jmin (Arrangement::maxTracks, readInt (*clipElement, trackId, 0)));
-
-        arrangement.numTracks = juce::jlimit (Arrangement::minTracks, Arrangement::maxTracks, numTracks);
-        arrangement.midiOut = readInt (*document, midiOutId, 0) != 0;
-
-        for (auto* trackElement : document->getChildIterator())
-        {
-            if (! trackElement->getTagName().equalsIgnoreCase (trackTag.toString()))
-                continue;
-
-            const auto number = readInt (*trackElement, numberId, 0);
-            const auto instrument = readInt (*trackElement, instrumentId, Instruments::defaultItemId);
-            if (number >= 1 && number <= arrangement.numTracks && instrument >= 1 && instrument <= (int) Instruments::names.size())
-                arrangement.instruments[(size_t) number - 1] = instrument;
-        }
-
-        return arrangement;
+        return createDocument (midiFolderPath, nullptr, clips);
     }
 
-    void appendClips (juce::XmlElement& root, const std::vector<const ClipData*>& clips)
+    ArrangementSnapshot read (const juce::XmlElement* document)
     {
-        // Children are built from the last to the first: adding one in front
-        // takes a step, adding one at the end walks past all the others. The
-        // root must have no children yet.
-        jassert (root.getNumChildElements() == 0);
-        for (auto clip = clips.rbegin(); clip != clips.rend(); ++clip)
-        {
-            auto* clipElement = new juce::XmlElement (clipTag);
-            clipElement->setAttribute (trackId, (*clip)->track);
-            clipElement->setAttribute (startQId, (*clip)->startQ);
-            clipElement->setAttribute (lengthQId, (*clip)->lengthQ);
+        if (! isStateDocument (document))
+            return {};
 
-            for (auto note = (*clip)->notes.rbegin(); note != (*clip)->notes.rend(); ++note)
-            {
-                auto* noteElement = new juce::XmlElement (noteTag);
-                noteElement->setAttribute (pitchId, note->pitch);
-                noteElement->setAttribute (startTickId, note->startTick);
-                noteElement->setAttribute (lengthTicksId, note->lengthTicks);
-                noteElement->setAttribute (velocityId, note->velocity);
-                clipElement->prependChildElement (noteElement);
-            }
-
-            root.prependChildElement (clipElement);
-        }
+        auto arrangement = readTracks (*document);
+        for (auto& clip : readClips (document))
+            arrangement.clips.push_back (std::make_shared<const Clip> (Clip { 0, std::move (clip) }));
+        return arrangement;
     }
 
     bool isStateDocument (const juce::XmlElement* document) noexcept
@@ -142,7 +161,7 @@ namespace StateDocument
         size_t notes = 0;
         for (auto* clipElement : document->getChildIterator())
         {
-            if (! clipElement->getTagName().equalsIgnoreCase (clipTag.toString()))
+            if (! hasTag (*clipElement, clipTag))
                 continue;
 
             // As many clips as the arrangement holds, each with all its notes.
@@ -151,7 +170,7 @@ namespace StateDocument
 
             size_t clipNotes = 0;
             for (auto* noteElement : clipElement->getChildIterator())
-                if (noteElement->getTagName().equalsIgnoreCase (noteTag.toString()))
+                if (hasTag (*noteElement, noteTag))
                     ++clipNotes;
 
             notes += clipNotes;
@@ -162,10 +181,11 @@ namespace StateDocument
             clip.track = readInt (*clipElement, trackId, 0);
             clip.startQ = readInt (*clipElement, startQId, 0);
             clip.lengthQ = readInt (*clipElement, lengthQId, 4);
+            clip.notes.reserve (clipNotes);
 
             for (auto* noteElement : clipElement->getChildIterator())
             {
-                if (! noteElement->getTagName().equalsIgnoreCase (noteTag.toString()))
+                if (! hasTag (*noteElement, noteTag))
                     continue;
 
                 clip.notes.push_back ({ readInt (*noteElement, pitchId, 60),
@@ -178,26 +198,6 @@ namespace StateDocument
         }
 
         return clips;
-    }
-
-    std::unique_ptr<juce::XmlElement> decodeBlob (const void* data, int size)
-    {
-        constexpr juce::uint32 magic = 0x21324356; // "VC2!"
-
-        if (data == nullptr || size <= 8 || juce::ByteOrder::littleEndianInt (data) != magic)
-            return {};
-
-        const auto length = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
-        if (length <= 0)
-            return {};
-
-        const auto* text = static_cast<const char*> (data) + 8;
-        return parseText (text, static_cast<size_t> (juce::jmin (size - 8, length)));
-    }
-
-    std::unique_ptr<juce::XmlElement> parseText (const char* text, size_t size)
-    {
-        return SafeXml::parse ({ text, size });
     }
 
     int readInt (const juce::XmlElement& element, const juce::Identifier& name, int defaultValue)

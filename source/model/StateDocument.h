@@ -9,8 +9,7 @@
 #include <vector>
 
 //==============================================================================
-/** The XML document that keeps the arrangement's clips and notes, and the MIDI
-    folder, between editor lifetimes:
+/** The XML document that keeps the arrangement with the host's project:
 
     <CarvolinState midiFolderPath="..." tracks="6" midiOut="1">
       <Track number="2" instrument="7"/>
@@ -20,35 +19,33 @@
     </CarvolinState>
 
     "tracks" is written only when the count is not 4, "midiOut" only when
-    playback through MIDI out is on, a "Track" element only for a track
-    whose instrument is not the first: the default arrangement's
-    document is the same as before tracks were kept, and readers that know
-    only clips skip what they do not know.
+    playback through MIDI out is on, a "Track" element only for a track whose
+    instrument is not the first: a reader that knows only clips and notes
+    reads every document, and the document of a new arrangement holding only
+    clips is the one such a reader writes. Readers skip what they do not know.
+
+    This is the schema only; StateBlob turns a document into the host's blob
+    and back.
 */
 namespace StateDocument
 {
     constexpr const char* rootTag = "CarvolinState";
     constexpr const char* midiFolderAttribute = "midiFolderPath";
 
-    /** The document for a folder and clips: the folder attribute is written
-        only when not empty, then a "Clip" element per clip with its notes, all
-        in their order. Its cost grows in proportion to the notes.
+    /** The document of an arrangement: the folder (when not empty), the
+        tracks and instruments, MIDI Out, then a "Clip" per clip with its
+        notes, all in their order. Its cost grows in proportion to the notes.
     */
-    std::unique_ptr<juce::XmlElement> createDocument (const juce::String& midiFolderPath,
-                                                      const std::vector<const ClipData*>& clips);
+    std::unique_ptr<juce::XmlElement> write (const ArrangementSnapshot& arrangement, const juce::String& midiFolderPath);
 
-    /** The document of a whole arrangement: its tracks and instruments, then its clips. */
-    std::unique_ptr<juce::XmlElement> forArrangement (const juce::String& midiFolderPath, const ArrangementSnapshot& arrangement);
+    /** The document of clips alone, as a reader that knows only clips writes it. */
+    std::unique_ptr<juce::XmlElement> writeClips (const juce::String& midiFolderPath, const std::vector<const ClipData*>& clips);
 
-    /** Appends a "Clip" element per clip, with its notes, to a root without children. */
-    void appendClips (juce::XmlElement& root, const std::vector<const ClipData*>& clips);
-
-    /** The tracks and instruments of a document (clips aside): the "tracks"
-        count, at least the highest clip track up to 16, 4 when absent; the
-        instruments of "Track" elements naming a track of that count and an
-        instrument of the table; the defaults for everything else.
+    /** The arrangement of a document: tracks, instruments, MIDI Out and the
+        clips of readClips, which have no ids yet (the model gives them).
+        A new arrangement when the document is null or has another root.
     */
-    ArrangementSnapshot readArrangement (const juce::XmlElement* document);
+    ArrangementSnapshot read (const juce::XmlElement* document);
 
     /** True when the document's root is exactly "CarvolinState" (letter case counts). */
     bool isStateDocument (const juce::XmlElement* document) noexcept;
@@ -66,18 +63,6 @@ namespace StateDocument
         reads 0, digits beyond the 32-bit range saturate. Absent: defaultValue.
     */
     int readInt (const juce::XmlElement& element, const juce::Identifier& name, int defaultValue);
-
-    /** Parses state document text (UTF-8, size bytes, not necessarily ending
-        in a zero byte): null unless it is a well-formed XML document that can
-        be read safely (see SafeXml).
-    */
-    std::unique_ptr<juce::XmlElement> parseText (const char* text, size_t size);
-
-    /** Decodes a state blob ("VC2!", a 32-bit length, the XML text, a zero byte)
-        as juce::AudioProcessor::getXmlFromBinary does, but with parseText: null
-        for anything that is not a document, or not one that can be read safely.
-    */
-    std::unique_ptr<juce::XmlElement> decodeBlob (const void* data, int size);
 
     /** The lenient integer reading of readInt, on plain text. */
     int parseLenientInt (const juce::String& text) noexcept;

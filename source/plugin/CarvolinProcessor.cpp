@@ -1,6 +1,7 @@
 #include "plugin/CarvolinProcessor.h"
 
 #include "editor/CarvolinEditor.h"
+#include "model/StateBlob.h"
 #include "model/StateDocument.h"
 
 //==============================================================================
@@ -83,9 +84,7 @@ void CarvolinProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void CarvolinProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    // As getXmlFromBinary decodes, but text that JUCE's XML parser cannot read
-    // safely (not UTF-8, not of the plain shape JUCE writes) is refused first.
-    restoreFrom (StateDocument::decodeBlob (data, sizeInBytes));
+    restoreFrom (StateBlob::decode (data, sizeInBytes));
 }
 
 void CarvolinProcessor::setSavedState (std::unique_ptr<juce::XmlElement> newState)
@@ -96,11 +95,9 @@ void CarvolinProcessor::setSavedState (std::unique_ptr<juce::XmlElement> newStat
 void CarvolinProcessor::restoreFrom (std::shared_ptr<const juce::XmlElement> document)
 {
     // The arrangement of a document of ours; a refused blob or another root
-    // leaves the default one (a document with another root is still handed
-    // back as it came).
-    auto arrangement = StateDocument::readArrangement (document.get());
-    for (auto& clip : StateDocument::readClips (document.get()))
-        arrangement.clips.push_back (std::make_shared<const Clip> (Clip { model.nextClipId(), std::move (clip) }));
+    // gives a new one (a document with another root is still handed back as
+    // it came).
+    auto arrangement = StateDocument::read (document.get());
 
     const juce::ScopedLock lock (stateLock);
 
@@ -119,7 +116,7 @@ std::shared_ptr<const juce::XmlElement> CarvolinProcessor::currentDocument() con
         return baseline.document;
 
     if (snapshot != cache.snapshot || midiFolderPath != cache.midiFolderPath || cache.document == nullptr)
-        cache = { StateDocument::forArrangement (midiFolderPath, *snapshot), snapshot, midiFolderPath };
+        cache = { StateDocument::write (*snapshot, midiFolderPath), snapshot, midiFolderPath };
 
     return cache.document;
 }

@@ -123,7 +123,7 @@ TEST (HugeClips, AHandEditedStateOfExtremeClipsPaintsAndOpens)
     std::vector<const ClipData*> pointers;
     for (const auto& c : clips)
         pointers.push_back (&c);
-    processor.setSavedState (StateDocument::createDocument ({}, pointers));
+    processor.setSavedState (StateDocument::writeClips ({}, pointers));
 
     std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
     ASSERT_EQ (Access::clips (*editor).size(), clips.size());

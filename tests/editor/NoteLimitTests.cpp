@@ -117,7 +117,7 @@ TEST (NoteLimit, AStateBeyondItRestoresItsFirstClipsWhole)
         pointers.push_back (&clip);
 
     juce::MemoryBlock blob;
-    juce::AudioProcessor::copyXmlToBinary (*StateDocument::createDocument ({}, pointers), blob);
+    juce::AudioProcessor::copyXmlToBinary (*StateDocument::writeClips ({}, pointers), blob);
 
     CarvolinProcessor processor;
     processor.setStateInformation (blob.getData(), (int) blob.getSize());

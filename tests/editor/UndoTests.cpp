@@ -99,7 +99,7 @@ TEST (Undo, EveryKindOfChangeIsOneStepThatUndoAndRedoTakeBackAndRedo)
 
         ASSERT_TRUE (f.editor->keyPressed (ctrlZ)) << c.name;
         EXPECT_TRUE (model.getSnapshot()->sameArrangementAs (*before)) << c.name;
-        EXPECT_EQ (Access::modelClips (*f.editor), StateDocument::readClips (StateDocument::forArrangement ({}, *before).get())) << c.name;
+        EXPECT_EQ (Access::modelClips (*f.editor), StateDocument::readClips (StateDocument::write (*before, {}).get())) << c.name;
         EXPECT_EQ (blobOf (f.processor), blobBefore) << c.name;
         EXPECT_EQ (Access::tracks (*f.editor).size(), (size_t) before->numTracks) << c.name;
         EXPECT_TRUE (Access::redoButton (*f.editor).isEnabled()) << c.name;

@@ -4,6 +4,7 @@
 
 #include "midifile/MidiFileReader.h"
 #include "midifile/MidiFileWriter.h"
+#include "model/StateBlob.h"
 #include "model/StateDocument.h"
 
 #include <cstddef>
@@ -12,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
     // The text of a state blob, as the processor parses it.
-    const auto document = StateDocument::parseText (reinterpret_cast<const char*> (data), size);
+    const auto document = StateBlob::parseText (reinterpret_cast<const char*> (data), size);
     const auto clips = StateDocument::readClips (document.get());
 
     // Written and read again, the clips are the same.
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     for (const auto& clip : clips)
         pointers.push_back (&clip);
 
-    const auto written = StateDocument::createDocument ("/folder", pointers);
+    const auto written = StateDocument::writeClips ("/folder", pointers);
 
     if (StateDocument::readClips (written.get()) != clips)
         __builtin_trap();

@@ -1,10 +1,12 @@
 #include "model/ArrangementModel.h"
+#include "model/SnapshotPublisher.h"
 #include "model/StateDocument.h"
 #include "support/ModelPrinters.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace
@@ -101,6 +103,58 @@ TEST (ArrangementModel, RestoringClearsTheHistory)
     EXPECT_TRUE (model.getSnapshot()->clips.empty());
 }
 
+TEST (ArrangementModel, EditsOfWhereClipsLieKeepTheRulesOrChangeNothing)
+{
+    // Track 1: clips at 0..4 and 8..12; track 2: a clip at 0..4; 4 tracks.
+    struct Case
+    {
+        const char* name;
+        std::function<bool (ArrangementModel::Edit&, const std::vector<ClipId>&)> edit;
+        bool changes;
+    };
+
+    const Case cases[] = {
+        { "move one clip into free space", [] (auto& e, auto& ids) { return e.moveClips ({ ids[0] }, 2, 20); }, true },
+        { "move onto another clip", [] (auto& e, auto& ids) { return e.moveClips ({ ids[0] }, 0, 6); }, false },
+        { "move to touch another clip", [] (auto& e, auto& ids) { return e.moveClips ({ ids[0] }, 0, 4); }, true },
+        { "move two together, one onto a third", [] (auto& e, auto& ids) { return e.moveClips ({ ids[0], ids[2] }, 0, 8); }, false },
+        { "move two together past each other's places", [] (auto& e, auto& ids) { return e.moveClips ({ ids[0], ids[1] }, 0, 4); }, true },
+        { "move above the first lane", [] (auto& e, auto& ids) { return e.moveClips ({ ids[0] }, -1, 0); }, false },
+        { "move below the last lane", [] (auto& e, auto& ids) { return e.moveClips ({ ids[2] }, 3, 0); }, false },
+        { "move before the timeline", [] (auto& e, auto& ids) { return e.moveClips ({ ids[2] }, 0, -1); }, false },
+        { "move past the timeline's end", [] (auto& e, auto& ids) { return e.moveClips ({ ids[1] }, 0, 121); }, false },
+        { "move to end at the timeline's end", [] (auto& e, auto& ids) { return e.moveClips ({ ids[1] }, 0, 120); }, true },
+        { "place a clip between two", [] (auto& e, auto&) { return ! e.placeClips ({ clip (1, 4, 4) }).empty(); }, true },
+        { "place a clip over one", [] (auto& e, auto&) { return ! e.placeClips ({ clip (1, 3, 2) }).empty(); }, false },
+        { "place two clips on each other", [] (auto& e, auto&) { return ! e.placeClips ({ clip (3, 0, 4), clip (3, 2, 4) }).empty(); }, false },
+        { "place a clip on a track beyond the lanes", [] (auto& e, auto&) { return ! e.placeClips ({ clip (5, 0, 4) }).empty(); }, false },
+        { "place a clip past the timeline", [] (auto& e, auto&) { return ! e.placeClips ({ clip (3, 130, 4) }).empty(); }, false },
+        { "resize up to the next clip", [] (auto& e, auto& ids) { return e.resizeClip (ids[0], 8); }, true },
+        { "resize into the next clip", [] (auto& e, auto& ids) { return e.resizeClip (ids[0], 9); }, false },
+        { "resize past the timeline", [] (auto& e, auto& ids) { return e.resizeClip (ids[1], 125); }, false },
+        { "resize to nothing", [] (auto& e, auto& ids) { return e.resizeClip (ids[2], 0); }, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        ArrangementModel model;
+        std::vector<ClipId> ids;
+        model.perform ("Set up", [&] (ArrangementModel::Edit& e) {
+            ids = { e.addClip (clip (1, 0, 4, 2)), e.addClip (clip (1, 8, 4)), e.addClip (clip (2, 0, 4)) };
+        });
+        const auto before = model.getSnapshot();
+
+        bool said = false;
+        const auto changed = model.perform (c.name, [&] (ArrangementModel::Edit& e) { said = c.edit (e, ids); });
+        EXPECT_EQ (said, c.changes) << c.name;
+        EXPECT_EQ (changed, c.changes) << c.name;
+        if (! c.changes)
+        {
+            EXPECT_EQ (model.getSnapshot(), before) << c.name << ": nothing changed";
+        }
+    }
+}
+
 TEST (UndoHistory, KeepsTheNewestStepsWithinItsBounds)
 {
     // A step keeps alive what it changed: with 20 clips of 200 notes shared,
@@ -186,14 +240,14 @@ TEST (StateDocument, TheDefaultTracksAreNotWritten)
     // Four tracks, all on "Piano": the document is the one clips alone give.
     ArrangementSnapshot arrangement;
     arrangement.clips.push_back (std::make_shared<const Clip> (Clip { 1, clip (2, 8, 4, 1) }));
-    const auto text = StateDocument::forArrangement ("/music", arrangement)->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+    const auto text = StateDocument::write (arrangement, "/music")->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
     EXPECT_EQ (text, R"(<CarvolinState midiFolderPath="/music"><Clip track="2" startQ="8" lengthQ="4">)"
                      R"(<Note pitch="60" startTick="0" lengthTicks="240" velocity="100"/></Clip></CarvolinState>)");
 
     arrangement.numTracks = 6;
     arrangement.instruments[1] = 7;
     arrangement.instruments[5] = 24;
-    const auto withTracks = StateDocument::forArrangement ({}, arrangement)->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+    const auto withTracks = StateDocument::write (arrangement, {})->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
     EXPECT_EQ (withTracks, R"(<CarvolinState tracks="6"><Track number="2" instrument="7"/><Track number="6" instrument="24"/>)"
                            R"(<Clip track="2" startQ="8" lengthQ="4"><Note pitch="60" startTick="0" lengthTicks="240" velocity="100"/></Clip></CarvolinState>)");
 }
@@ -224,7 +278,7 @@ TEST (StateDocument, TracksAndInstrumentsAreReadBack)
 
     for (const auto& c : cases)
     {
-        const auto arrangement = StateDocument::readArrangement (juce::parseXML (juce::String (c.xml)).get());
+        const auto arrangement = StateDocument::read (juce::parseXML (juce::String (c.xml)).get());
         EXPECT_EQ (arrangement.numTracks, c.numTracks) << c.name;
 
         auto expected = ArrangementSnapshot::defaultInstruments();

@@ -25,7 +25,7 @@ namespace
 
     Restored restored (const juce::XmlElement* document)
     {
-        const auto arrangement = StateDocument::readArrangement (document);
+        const auto arrangement = StateDocument::read (document);
         return { arrangement.numTracks, arrangement.instruments, StateDocument::readClips (document),
                  document != nullptr ? document->getStringAttribute (StateDocument::midiFolderAttribute) : juce::String() };
     }

@@ -1,6 +1,7 @@
 #include "support/EditorTestAccess.h"
 
 #include "model/SafeXml.h"
+#include "model/StateBlob.h"
 #include "model/StateDocument.h"
 
 #include <gtest/gtest.h>
@@ -124,7 +125,7 @@ TEST (StateDocument, FuzzFindingsAreHandledAsTheirTargetsFedThem)
         }
         else
         {
-            const auto document = StateDocument::parseText (static_cast<const char*> (data.getData()), data.getSize());
+            const auto document = StateBlob::parseText (static_cast<const char*> (data.getData()), data.getSize());
             EXPECT_EQ (document != nullptr, c.stored) << c.file;
             EXPECT_EQ (StateDocument::readClips (document.get()).size(), c.clips) << c.file;
         }
@@ -170,7 +171,7 @@ TEST (StateDocument, WritesElementsAndAttributesInOrder)
 {
     const ClipData first { 2, 8, 4, { { 60, 0, 960, 100 }, { -1, 5, 7, 200 } } };
     const ClipData second { 1, 0, 4, {} };
-    auto root = StateDocument::createDocument ("/music & more", { &first, &second });
+    auto root = StateDocument::writeClips ("/music & more", { &first, &second });
 
     EXPECT_EQ (root->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader()),
                R"(<CarvolinState midiFolderPath="/music &amp; more"><Clip track="2" startQ="8" lengthQ="4">)"
@@ -178,7 +179,7 @@ TEST (StateDocument, WritesElementsAndAttributesInOrder)
                R"(<Note pitch="-1" startTick="5" lengthTicks="7" velocity="200"/></Clip>)"
                R"(<Clip track="1" startQ="0" lengthQ="4"/></CarvolinState>)");
 
-    EXPECT_FALSE (StateDocument::createDocument ({}, {})->hasAttribute ("midiFolderPath"));
+    EXPECT_FALSE (StateDocument::writeClips ({}, {})->hasAttribute ("midiFolderPath"));
 }
 
 //==============================================================================
@@ -296,7 +297,7 @@ TEST (EditorState, AMissingFolderIsNotWritten)
 {
     CarvolinProcessor processor;
     processor.setMidiFolderPath ("/no/such/folder");
-    auto doc = StateDocument::createDocument ("/no/such/folder", {});
+    auto doc = StateDocument::writeClips ("/no/such/folder", {});
     processor.setSavedState (std::move (doc));
 
     std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));

@@ -31,7 +31,7 @@ namespace
             std::vector<const ClipData*> pointers;
             for (const auto& clip : clips)
                 pointers.push_back (&clip);
-            auto document = StateDocument::createDocument ({}, pointers);
+            auto document = StateDocument::writeClips ({}, pointers);
             if (midiOut)
                 document->setAttribute ("midiOut", 1);
             processor.setSavedState (std::move (document));
