@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <limits>
 #include <map>
@@ -37,6 +38,13 @@ namespace
     }
 
     void ignoreFree (const volatile void*) {}
+
+    /** Ends the run with what went wrong, for the finding's log. */
+    [[noreturn]] void fail (const char* what)
+    {
+        std::fprintf (stderr, "FuzzPlayback: %s\n", what);
+        __builtin_trap();
+    }
 
     /** The script's bytes, read from the front; past the end everything reads 0. */
     struct Script
@@ -135,13 +143,13 @@ namespace
             countingAllocations = false;
 
             if (allocations != 0)
-                __builtin_trap(); // the audio thread allocated
+                fail ("the audio thread allocated");
 
             size_t noteOns = 0;
             for (const auto metadata : host)
             {
                 if (n > 0 && (metadata.samplePosition < 0 || metadata.samplePosition >= n))
-                    __builtin_trap(); // an event outside its block
+                    fail ("an event outside its block");
 
                 const auto m = metadata.getMessage();
                 sent.push_back (m);
@@ -158,7 +166,7 @@ namespace
                 for (const auto& plan : plans)
                     honest += honestNoteOns (*plan, end, span, head);
                 if (noteOns > honest)
-                    __builtin_trap(); // a flood
+                    fail ("more note-ons than the plans could play");
                 auditionsOn = 0;
             }
 
@@ -166,12 +174,24 @@ namespace
                 head.ppq += n / (sampleRate * 60.0 / head.bpm);
         }
 
-        /** The plans that may be playing: those of the last snapshots made. */
-        void snapshotMade()
+        /** The plans that may be playing: that of every snapshot made since the
+            audio thread was last known to have the latest. The plan thread
+            skips to the latest snapshot, so until it has caught up a block
+            may play the plan of an edit made long before. published: the
+            snapshot's plan was made before the call that made it returned
+            (a host's state).
+        */
+        void snapshotMade (bool published = false)
         {
             const auto snapshot = processor.getModel().getSnapshot();
             plans.push_back (std::make_shared<PlaybackPlan> (snapshot->midiOut ? PlaybackPlan::of (*snapshot) : PlaybackPlan()));
-            if (plans.size() > 12)
+            if (published || (plans.size() > 12 && processor.getPlayback().waitForPlan (5000)))
+                planCaughtUp();
+        }
+
+        void planCaughtUp()
+        {
+            while (plans.size() > 1)
                 plans.pop_front();
         }
 
@@ -239,7 +259,7 @@ namespace
             juce::MemoryBlock blob;
             juce::AudioProcessor::copyXmlToBinary (*juce::parseXML (xml), blob);
             processor.setStateInformation (blob.getData(), (int) blob.getSize());
-            snapshotMade();
+            snapshotMade (true);
         }
 
         /** What a user lets go of at the end: keys, the pedal, the piano roll's notes. */
@@ -351,8 +371,8 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
             default:
                 if (script.byte() % 4 == 0)
                     run.prepare (rates[(size_t) script.below ((int) rates.size())]);
-                else
-                    run.processor.getPlayback().waitForPlan (1000);
+                else if (run.processor.getPlayback().waitForPlan (1000))
+                    run.planCaughtUp();
                 break;
         }
     }
@@ -364,7 +384,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     run.block (512, false);
 
     if (! run.everythingEnded())
-        __builtin_trap(); // a note left sounding
+        fail ("a note left sounding");
 
     return 0;
 }
