@@ -150,9 +150,9 @@ namespace
         /** The middle of the clip of the first lane starting at startQ, in editor coordinates. */
         juce::Point<int> onFirstLaneClip (int startQ)
         {
-            for (auto& clip : CarvolinEditorTestAccess::clips (*editor))
-                if (clip->track == 1 && clip->startQ == startQ)
-                    return editor->getLocalPoint (clip.get(), clip->getLocalBounds().getCentre());
+            for (auto* clip : CarvolinEditorTestAccess::clips (*editor))
+                if (clip->getClip()->data.track == 1 && clip->getClip()->data.startQ == startQ)
+                    return editor->getLocalPoint (clip, clip->getLocalBounds().getCentre());
             return {};
         }
 
@@ -169,7 +169,7 @@ namespace
         ArrangementWindow w;
         const auto from = w.onFirstLaneClip (0);
         const auto bar = w.onFirstLaneClip (12).x - w.onFirstLaneClip (8).x;
-        TestHelpers::Pointer pointer { *w.editor };
+        TestHelpers::Pointer pointer { TestHelpers::lanes (*w.editor) };
         pointer.press (from.x, from.y);
         runFrames (state, *w.window, [&] (int i) { pointer.drag (from.x + (i % 2 == 0 ? bar : 0), from.y); });
         pointer.release (from.x, from.y);
@@ -189,7 +189,7 @@ namespace
         const auto gap = w.onFirstLaneClip (0) + juce::Point<int> (w.onFirstLaneClip (12).x - w.onFirstLaneClip (8).x, 0);
         const juce::Point<int> corner (editor.getWidth() - 20, editor.getHeight() - 20);
         constexpr int steps = 60;
-        TestHelpers::Pointer pointer { editor };
+        TestHelpers::Pointer pointer { TestHelpers::lanes (editor) };
         pointer.press (gap.x, gap.y);
         runFrames (state, *w.window, [&] (int i) {
             const auto along = 1 + i % (2 * steps);

@@ -95,4 +95,40 @@ namespace ArrangementEditing
         const auto maxS = juce::jmax (0, geo::scrollTotal (view.areaWidth, editorWidth, view.visibleBars) - view.areaWidth);
         return s < 0 ? 0 : juce::jmin (s, maxS);
     }
+
+    //==============================================================================
+    geo::ClipExtent extentOf (const ClipData& clip, int numTracks, const geo::View& view) noexcept
+    {
+        return geo::clipExtent (clip.track, clip.startQ, clip.lengthQ, numTracks, view);
+    }
+
+    ClipId clipAt (const ArrangementSnapshot& arrangement, juce::Point<int> local, const geo::View& view)
+    {
+        for (const auto& clip : arrangement.clips)
+            if (extentOf (clip->data, arrangement.numTracks, view).contains (local))
+                return clip->id;
+
+        return 0;
+    }
+
+    ClipId resizeHandleAt (const ArrangementSnapshot& arrangement, juce::Point<int> local, const geo::View& view)
+    {
+        for (const auto& clip : arrangement.clips)
+            if (isOnResizeHandle (extentOf (clip->data, arrangement.numTracks, view), local))
+                return clip->id;
+
+        return 0;
+    }
+
+    std::vector<ClipId> clipsTouching (const ArrangementSnapshot& arrangement, juce::Rectangle<int> band, const geo::View& view)
+    {
+        std::vector<ClipId> touched;
+        for (const auto& clip : arrangement.clips)
+        {
+            const auto e = extentOf (clip->data, arrangement.numTracks, view);
+            if (e.x < band.getRight() && band.getX() < e.getRight() && e.y < band.getBottom() && band.getY() < e.y + e.height)
+                touched.push_back (clip->id);
+        }
+        return touched;
+    }
 } // namespace ArrangementEditing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/ArrangementGeometry.h"
+#include "model/ArrangementSnapshot.h"
 
 #include <functional>
 
@@ -52,4 +53,19 @@ namespace ArrangementEditing
 
     /** The scroll offset after panning by dx pixels (pointer moved right by dx). */
     int pannedOffset (int scrollOffset, int dx, int editorWidth, const ArrangementGeometry::View& view) noexcept;
+
+    //==============================================================================
+    /** The first clip, in the arrangement's order, that lies under a point of
+        the lanes (local: from their top-left); 0 when none does.
+    */
+    ClipId clipAt (const ArrangementSnapshot& arrangement, juce::Point<int> local, const ArrangementGeometry::View& view);
+
+    /** The first clip whose resize handle lies under a point of the lanes; 0 when none. */
+    ClipId resizeHandleAt (const ArrangementSnapshot& arrangement, juce::Point<int> local, const ArrangementGeometry::View& view);
+
+    /** The clips a rectangle of the lanes touches, in the arrangement's order. */
+    std::vector<ClipId> clipsTouching (const ArrangementSnapshot& arrangement, juce::Rectangle<int> local, const ArrangementGeometry::View& view);
+
+    /** Where a clip of the arrangement lies in the lanes. */
+    ArrangementGeometry::ClipExtent extentOf (const ClipData& clip, int numTracks, const ArrangementGeometry::View& view) noexcept;
 } // namespace ArrangementEditing

@@ -29,35 +29,24 @@ namespace
     }
 } // namespace
 
-ScoreComponent::ScoreComponent (int trackNumber, int start, int length)
+ScoreComponent::ScoreComponent()
 {
-    track = trackNumber;
-    startQ = start;
-    lengthQ = length;
-    setInterceptsMouseClicks (true, false);
+    // The view finds the clip under the pointer itself.
+    setInterceptsMouseClicks (false, false);
 }
 
 ScoreComponent::~ScoreComponent() = default;
 
-void ScoreComponent::mouseDoubleClick (const juce::MouseEvent&)
+void ScoreComponent::show (ClipPtr newClip, int newLengthQ, const ArrangementGeometry::ClipExtent& newExtent, int areaWidth)
 {
-    if (onDoubleClick != nullptr)
-        onDoubleClick (this);
-}
+    // What it shows changed: painted again; where it is: JUCE repaints both places.
+    if (newClip != clip || newLengthQ != lengthQ || newExtent.width != extent.width)
+        repaint();
 
-void ScoreComponent::setExtent (const ArrangementGeometry::ClipExtent& newExtent, int areaWidth)
-{
-    placedByExtent = true;
+    clip = std::move (newClip);
+    lengthQ = newLengthQ;
     extent = newExtent;
     setBounds (ArrangementGeometry::componentBounds (extent, areaWidth));
-}
-
-ArrangementGeometry::ClipExtent ScoreComponent::getExtent() const noexcept
-{
-    if (placedByExtent)
-        return extent;
-
-    return { getX(), getY(), getWidth(), getHeight() };
 }
 
 void ScoreComponent::paint (juce::Graphics& g)
@@ -77,6 +66,9 @@ void ScoreComponent::paint (juce::Graphics& g)
     g.fillRoundedRectangle (bodyRect, 3.0f);
     g.setColour (Palette::clipOutline);
     g.drawRoundedRectangle (bodyRect, 3.0f, 1.5f);
+
+    static const std::vector<ClipNote> none;
+    const auto& notes = clip != nullptr ? clip->data.notes : none;
 
     if (notes.empty())
     {

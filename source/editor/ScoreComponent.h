@@ -1,52 +1,42 @@
 #pragma once
 
 #include "editor/ArrangementGeometry.h"
-#include "model/Arrangement.h"
 #include "model/ArrangementSnapshot.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <functional>
-
 //==============================================================================
-/** One clip on screen. It carries the clip's data as plain members (ClipData)
-    and paints a miniature of its notes. The editor places it; it never moves
-    itself, and it does not repaint when its fields change.
+/** One clip on screen: its body, outline and a miniature of its notes. It
+    shows a clip of the model (or, while a gesture moves, resizes or draws it,
+    the gesture's preview of where it lies) and keeps nothing of its own: the
+    view places it; it never moves itself.
 
     A clip far longer than the timeline is shown only where it meets the lanes
     (see ArrangementGeometry::componentBounds): the component then covers part
     of the clip's extent and paints that part of it.
 */
-class ScoreComponent final : public juce::Component,
-                             public ClipData
+class ScoreComponent final : public juce::Component
 {
 public:
-    ScoreComponent (int track, int startQ, int lengthQ);
+    ScoreComponent();
     ~ScoreComponent() override;
 
-    void mouseDoubleClick (const juce::MouseEvent& event) override;
     void paint (juce::Graphics& g) override;
 
-    /** Places the clip at its extent inside lanes areaWidth pixels wide. */
-    void setExtent (const ArrangementGeometry::ClipExtent& newExtent, int areaWidth);
-
-    /** Where the whole clip lies inside the lanes: its component's bounds
-        unless the clip is longer than any screen.
+    /** Shows a clip (null for one being drawn, without notes) lengthQ
+        quarters long at its extent inside lanes areaWidth pixels wide.
     */
-    ArrangementGeometry::ClipExtent getExtent() const noexcept;
+    void show (ClipPtr clip, int lengthQ, const ArrangementGeometry::ClipExtent& extent, int areaWidth);
 
-    /** Called by the clip's own double-click handler; may be empty. */
-    std::function<void (ScoreComponent*)> onDoubleClick;
+    /** The clip shown, or null for one being drawn. */
+    const ClipPtr& getClip() const noexcept { return clip; }
 
-    /** The model's clip this component shows (0 for a clip being drawn), and
-        the snapshot's value of it that its data was copied from.
-    */
-    ClipId clipId = 0;
-    std::shared_ptr<const Clip> source;
+    /** Where the whole clip lies inside the lanes. */
+    const ArrangementGeometry::ClipExtent& getExtent() const noexcept { return extent; }
 
 private:
-    // Set by setExtent; until then the component's bounds are the extent.
-    bool placedByExtent = false;
+    ClipPtr clip;
+    int lengthQ = 1;
     ArrangementGeometry::ClipExtent extent;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ScoreComponent)

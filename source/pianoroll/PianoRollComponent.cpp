@@ -1,9 +1,8 @@
 #include "pianoroll/PianoRollComponent.h"
 
 #include "model/IntRange.h"
-#include "model/Quantize.h"
 #include "pianoroll/NoteEditing.h"
-#include "pianoroll/PianoRollPainter.h"
+#include "ui/EditKeys.h"
 #include "ui/Palette.h"
 
 #include <unordered_map>
@@ -18,35 +17,25 @@ namespace
 
     constexpr float minVerticalZoom = 0.5f, maxVerticalZoom = 3.0f;
     constexpr float minHorizontalZoom = 0.5f, maxHorizontalZoom = 5.0f;
+
+    constexpr int toolRadioGroup = 1002;
 } // namespace
 
 //==============================================================================
-PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, EditingSession* sharedSession)
+PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, EditingSession& s, Dialogs& dialogs)
     : model (m),
       clipId (clipToShow),
-      session (sharedSession != nullptr ? *sharedSession : ownSession)
+      session (s),
+      gestures (selection),
+      commands (m, clipToShow, s, selection, dialogs),
+      toolButtons (*this, { { { "Draw", NoteTool::Draw }, { "Select", NoteTool::Select }, { "Resize", NoteTool::Resize }, { "Erase", NoteTool::Erase } } }, toolRadioGroup),
+      quantize (*this)
 {
     closeButton.setColour (juce::TextButton::buttonColourId, Palette::destructive);
     closeButton.onClick = [this] { close(); };
 
-    const std::pair<juce::TextButton*, NoteTool> toolButtons[] = {
-        { &drawButton, NoteTool::Draw }, { &selectButton, NoteTool::Select }, { &resizeButton, NoteTool::Resize }, { &eraseButton, NoteTool::Erase }
-    };
-    for (const auto& [button, tool] : toolButtons)
-    {
-        button->setClickingTogglesState (true);
-        button->setColour (juce::TextButton::buttonColourId, Palette::control);
-        button->setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
-        button->onClick = [this, t = tool] { setTool (t); };
-    }
-    drawButton.setToggleState (true, juce::dontSendNotification);
-
-    quantizeLabel.setText ("Q:", juce::dontSendNotification);
-    quantizeLabel.setColour (juce::Label::textColourId, Palette::text);
-
-    for (const auto& step : Quantize::steps)
-        quantizeBox.addItem (step.text, step.itemId);
-    quantizeBox.setSelectedId (Quantize::defaultItemId, juce::dontSendNotification);
+    toolButtons.onChoose = [this] (NoteTool tool) { setTool (tool); };
+    toolButtons.show (currentTool);
 
     for (auto* bar : { &verticalScrollBar, &horizontalScrollBar })
     {
@@ -74,21 +63,18 @@ PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, 
         repaint();
     };
 
-    for (auto* control : std::initializer_list<juce::Component*> {
-             &closeButton, &drawButton, &selectButton, &resizeButton, &eraseButton, &quantizeLabel, &quantizeBox,
-             &verticalScrollBar, &horizontalScrollBar, &verticalZoomSlider, &horizontalZoomSlider })
+    for (auto* control : std::initializer_list<juce::Component*> { &closeButton, &verticalScrollBar, &horizontalScrollBar, &verticalZoomSlider, &horizontalZoomSlider })
         addAndMakeVisible (control);
 
-    // Undo and redo of note edits, right of the quantize box where the header
-    // has room for them (the keys work at every width).
+    // Undo and redo, right of the quantize box where the header has room for
+    // them (the keys work at every width).
     for (auto* button : { &undoButton, &redoButton })
     {
         addChildComponent (button);
         button->setColour (juce::TextButton::buttonColourId, Palette::control);
     }
-    undoButton.onClick = [this] { undo(); };
-    redoButton.onClick = [this] { redo(); };
-    updateUndoButtons();
+    undoButton.onClick = [this] { commands.undo(); };
+    redoButton.onClick = [this] { commands.redo(); };
     setWantsKeyboardFocus (true);
 
     // "Velocity" shows the velocity lane; it stands left of undo and redo.
@@ -98,12 +84,15 @@ PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, 
     velocityButton.setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
     velocityButton.onClick = [this] { setVelocityLaneShown (velocityButton.getToggleState()); };
 
-    showMenu = [] (juce::PopupMenu menu, std::function<void (int)> chosen) {
-        menu.showMenuAsync (juce::PopupMenu::Options(), [chosen] (int result) { chosen (result); });
-    };
-    showMessage = [] (const juce::String& title, const juce::String& message) {
-        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, message, "OK", nullptr, nullptr);
-    };
+    // The line that marks where playback is goes over everything.
+    addChildComponent (playhead);
+
+    // Every change of the notes is a transaction; a gesture holds commands back.
+    gestures.commit = [this] (const juce::String& name, std::vector<ClipNote> notes) { commands.commit (name, std::move (notes)); };
+    gestures.newNoteId = [this] { return model.nextNoteId(); };
+    gestures.onPressNote = [this] (const ClipNote& note) { startAudition (note); };
+    gestures.onVelocitySet = [this] (int velocity) { session.noteVelocity = velocity; };
+    commands.isBusy = [this] { return gestures.isActive(); };
 
     // The clip as it stands, and every later change of it.
     const auto snapshot = model.getSnapshot();
@@ -114,6 +103,7 @@ PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, 
         clipLengthQ = clip->data.lengthQ;
     }
     geometry.clipLengthQ = clipLengthQ;
+    updateUndoButtons();
     model.addListener (this);
 }
 
@@ -129,24 +119,8 @@ PianoRollComponent::~PianoRollComponent()
 void PianoRollComponent::setTool (NoteTool tool)
 {
     currentTool = tool;
-    drawButton.setToggleState (tool == NoteTool::Draw, juce::dontSendNotification);
-    selectButton.setToggleState (tool == NoteTool::Select, juce::dontSendNotification);
-    resizeButton.setToggleState (tool == NoteTool::Resize, juce::dontSendNotification);
-    eraseButton.setToggleState (tool == NoteTool::Erase, juce::dontSendNotification);
+    toolButtons.show (tool);
 }
-
-int PianoRollComponent::gridTicks() const
-{
-    return Quantize::ticksForItemId (quantizeBox.getSelectedId());
-}
-
-int PianoRollComponent::snapToGrid (int ticks) const
-{
-    return Quantize::snapToGrid (ticks, gridTicks());
-}
-
-int PianoRollComponent::xToTick (int x) const { return geometry.xToTick (x); }
-int PianoRollComponent::yToPitch (int y) const { return geometry.yToPitch (y); }
 
 juce::int64 PianoRollComponent::clipEndTick() const noexcept
 {
@@ -157,99 +131,42 @@ const std::vector<ClipNote>& PianoRollComponent::getNotes() const noexcept
 {
     static const std::vector<ClipNote> none;
 
-    if (edited.has_value())
-        return *edited;
+    if (const auto* preview = gestures.preview())
+        return *preview;
 
     return clip != nullptr ? clip->data.notes : none;
 }
 
-int PianoRollComponent::indexOf (NoteId id) const noexcept
-{
-    const auto& notes = getNotes();
-    for (size_t i = 0; i < notes.size(); ++i)
-        if (notes[i].id == id)
-            return (int) i;
-
-    return -1;
-}
-
 const ClipNote* PianoRollComponent::getSelectedNote() const noexcept
 {
-    const auto index = selection.isEmpty() ? -1 : indexOf (selection.last());
-    return index >= 0 ? &getNotes()[(size_t) index] : nullptr;
+    if (selection.isEmpty())
+        return nullptr;
+
+    for (const auto& note : getNotes())
+        if (note.id == selection.last())
+            return &note;
+
+    return nullptr;
 }
 
-int PianoRollComponent::findNoteAt (juce::Point<int> point) const
+NoteGestures::Frame PianoRollComponent::frame() const
 {
-    const auto& notes = getNotes();
-    for (size_t i = 0; i < notes.size(); ++i)
-        if (geometry.hitsNote (notes[i], point))
-            return (int) i;
-
-    return -1;
+    static const std::vector<ClipNote> none;
+    return { clip != nullptr ? clip->data.notes : none, geometry, quantize.gridTicks(), clipEndTick(),
+             velocityLaneShown ? std::optional<juce::Rectangle<int>> (velocityLaneArea) : std::nullopt, session.noteVelocity };
 }
 
 void PianoRollComponent::close()
 {
-    cancelGesture();
+    gestures.cancel();
+    stopAudition();
     setVisible (false);
 
     if (onClose != nullptr)
         onClose();
 }
 
-bool PianoRollComponent::isBlackKey (int pitch) noexcept
-{
-    return PianoRollPainter::isBlackKey (pitch);
-}
-
 //==============================================================================
-std::vector<ClipNote>& PianoRollComponent::beginEdit()
-{
-    if (! edited.has_value())
-        edited = getNotes();
-
-    return *edited;
-}
-
-void PianoRollComponent::commitEdit (const juce::String& name)
-{
-    if (edited.has_value())
-        commit (name, std::exchange (edited, std::nullopt).value());
-}
-
-void PianoRollComponent::commit (const juce::String& name, std::vector<ClipNote> notes)
-{
-    // The gesture is over before the arrangement changes: what the roll shows
-    // from here on is the model's.
-    edited.reset();
-
-    if (clip == nullptr)
-        return;
-
-    model.perform (name, [this, &notes] (ArrangementModel::Edit& edit) { edit.setNotes (clipId, std::move (notes)); });
-}
-
-bool PianoRollComponent::isInGesture() const noexcept
-{
-    return isDrawing || isMoving || isResizing || velocityNote != 0 || bandStart.has_value();
-}
-
-void PianoRollComponent::cancelGesture()
-{
-    const ScopedRepaint repaintChanges (*this);
-
-    stopAudition();
-    edited.reset();
-    drawingNote.reset();
-    isDrawing = isMoving = isResizing = false;
-    grabbedNote = velocityNote = 0;
-    grabbedNotes.clear();
-    selectOnlyOnRelease = false;
-    bandStart.reset();
-    rubberBand.reset();
-}
-
 void PianoRollComponent::arrangementChanged()
 {
     const ScopedRepaint repaintChanges (*this);
@@ -265,7 +182,7 @@ void PianoRollComponent::arrangementChanged()
         if (clip == nullptr)
             return;
 
-        cancelGesture();
+        gestures.cancel();
         clip = nullptr;
         selection.clear();
         if (isVisible())
@@ -279,9 +196,7 @@ void PianoRollComponent::arrangementChanged()
 
     // The clip changed under the roll (an undo, a redo, a host): a gesture in
     // progress ends without a change, and the roll shows the clip as it is.
-    if (isInGesture())
-        cancelGesture();
-
+    gestures.cancel();
     clip = now;
 
     if (! selection.isEmpty())
@@ -302,25 +217,12 @@ void PianoRollComponent::arrangementChanged()
     }
 }
 
-void PianoRollComponent::undo()
-{
-    if (! isInGesture())
-        model.undo();
-}
-
-void PianoRollComponent::redo()
-{
-    if (! isInGesture())
-        model.redo();
-}
-
 void PianoRollComponent::updateUndoButtons()
 {
     undoButton.setEnabled (model.canUndo());
     redoButton.setEnabled (model.canRedo());
 }
 
-//==============================================================================
 void PianoRollComponent::setVelocityLaneShown (bool shouldShow)
 {
     velocityLaneShown = shouldShow;
@@ -335,12 +237,12 @@ void PianoRollComponent::resized()
     const auto h = getHeight();
 
     closeButton.setBounds (w - 50, 10, 40, 35);
-    drawButton.setBounds (250, 10, 70, 35);
-    selectButton.setBounds (330, 10, 70, 35);
-    resizeButton.setBounds (410, 10, 70, 35);
-    eraseButton.setBounds (490, 10, 70, 35);
-    quantizeLabel.setBounds (570, 10, 30, 35);
-    quantizeBox.setBounds (605, 10, 90, 35);
+    toolButtons[0].setBounds (250, 10, 70, 35);
+    toolButtons[1].setBounds (330, 10, 70, 35);
+    toolButtons[2].setBounds (410, 10, 70, 35);
+    toolButtons[3].setBounds (490, 10, 70, 35);
+    quantize.label.setBounds (570, 10, 30, 35);
+    quantize.box.setBounds (605, 10, 90, 35);
 
     // Undo, redo and "Velocity" stand between the quantize box and "X", those
     // that fit; the keys and the right-click menu do the same at every width.
@@ -366,6 +268,7 @@ void PianoRollComponent::resized()
     horizontalZoomSlider.setBounds (grid.getRight() - 95, grid.getBottom() - 39, 70, 14);
 
     updateScrollBars();
+    setPlayheadPosition (playheadPpq);
 }
 
 void PianoRollComponent::updateScrollBars()
@@ -431,23 +334,27 @@ PianoRollComponent::Look PianoRollComponent::currentLook() const
 {
     Look look;
     const auto& notes = getNotes();
+    const auto moving = gestures.isMoving();
     look.notes.reserve (notes.size());
     for (const auto& note : notes)
     {
         const auto selected = selection.contains (note.id);
-        look.notes.push_back ({ note.id, note, selected ? (isMoving ? 2 : 1) : 0 });
+        look.notes.push_back ({ note.id, note, selected ? (moving ? 2 : 1) : 0 });
     }
 
-    if (isDrawing && drawingNote.has_value())
-        look.drawing = *drawingNote;
+    look.drawing = gestures.drawing();
+    look.band = gestures.band();
 
-    look.band = rubberBand;
-
-    if (const auto index = velocityNote != 0 ? indexOf (velocityNote) : -1; velocityLaneShown && index >= 0)
+    if (const auto velocityNote = gestures.velocityNote(); velocityLaneShown && velocityNote != 0)
     {
-        const auto& note = notes[(size_t) index];
-        const auto bar = NoteEditing::velocityBar (geometry.tickToX (note.startTick), note.velocity, velocityLaneArea);
-        look.velocityNumber = std::pair { PianoRollPainter::velocityNumberArea (bar, velocityLaneArea), note.velocity };
+        for (const auto& note : notes)
+        {
+            if (note.id == velocityNote)
+            {
+                const auto bar = NoteEditing::velocityBar (geometry.tickToX (note.startTick), note.velocity, velocityLaneArea);
+                look.velocityNumber = std::pair { PianoRollPainter::velocityNumberArea (bar, velocityLaneArea), note.velocity };
+            }
+        }
     }
 
     return look;
@@ -541,8 +448,73 @@ std::vector<juce::Rectangle<int>> PianoRollComponent::changedAreas (const Look& 
 }
 
 //==============================================================================
+void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
+{
+    const ScopedRepaint repaintChanges (*this);
+
+    if (event.mods.isPopupMenu())
+    {
+        commands.showMenu();
+        return;
+    }
+
+    // A clip without a positive length has no grid to edit on; its notes stay as they are.
+    if (! canEdit())
+        return;
+
+    // Pasted notes go where the grid was clicked last.
+    const auto position = event.getPosition();
+    if (geometry.gridArea.contains (position))
+        commands.setPastePlace (NoteEditing::drawnStart (quantize.snap (geometry.xToTick (position.x)), clipEndTick(), quantize.gridTicks()));
+
+    gestures.press (currentTool, event, frame());
+}
+
+void PianoRollComponent::mouseDrag (const juce::MouseEvent& event)
+{
+    const ScopedRepaint repaintChanges (*this);
+
+    gestures.drag (event, frame());
+}
+
+void PianoRollComponent::mouseUp (const juce::MouseEvent&)
+{
+    const ScopedRepaint repaintChanges (*this);
+
+    stopAudition();
+    gestures.release (frame());
+}
+
+bool PianoRollComponent::keyPressed (const juce::KeyPress& key)
+{
+    const ScopedRepaint repaintChanges (*this);
+
+    const auto mods = key.getModifiers();
+    const auto code = key.getKeyCode();
+    const auto plain = ! mods.isCommandDown() && ! mods.isAltDown();
+
+    if (commands.performEditKey (key))
+        return true;
+
+    if (EditKeys::isDelete (key))
+        commands.deleteSelection();
+    else if (plain && (code == juce::KeyPress::upKey || code == juce::KeyPress::downKey))
+        commands.moveSelection (0, (code == juce::KeyPress::upKey ? 1 : -1) * (mods.isShiftDown() ? 12 : 1));
+    else if (plain && ! mods.isShiftDown() && (code == juce::KeyPress::leftKey || code == juce::KeyPress::rightKey))
+        commands.moveSelection ((code == juce::KeyPress::rightKey ? 1 : -1) * quantize.gridTicks(), 0);
+    else if (const auto number = EditKeys::toolNumber (key); number > 0)
+        setTool (toolButtons.toolOfNumber (number));
+    else
+        return false;
+
+    return true;
+}
+
+//==============================================================================
 void PianoRollComponent::setPlayheadPosition (std::optional<double> ppq)
 {
+    playheadPpq = ppq;
+
     std::optional<int> x;
     if (ppq.has_value() && *ppq >= clipStartQ && *ppq < static_cast<double> (clipStartQ) + static_cast<double> (clipLengthQ))
     {
@@ -552,23 +524,7 @@ void PianoRollComponent::setPlayheadPosition (std::optional<double> ppq)
             x = static_cast<int> (at);
     }
 
-    if (x == playheadX)
-        return;
-
-    // Only where the line was and where it is now is painted again.
-    for (const auto& was : { playheadX, x })
-        if (was.has_value())
-            repaint (*was - 1, geometry.gridArea.getY(), 3, geometry.gridArea.getHeight());
-    playheadX = x;
-}
-
-void PianoRollComponent::paintOverChildren (juce::Graphics& g)
-{
-    if (playheadX.has_value())
-    {
-        g.setColour (juce::Colours::white);
-        g.fillRect (*playheadX, geometry.gridArea.getY(), 1, geometry.gridArea.getHeight());
-    }
+    playhead.place (x, geometry.gridArea.getY(), geometry.gridArea.getHeight());
 }
 
 void PianoRollComponent::startAudition (const ClipNote& note)
@@ -591,25 +547,28 @@ void PianoRollComponent::stopAudition()
 //==============================================================================
 juce::String PianoRollComponent::getTitle() const
 {
-    return "Piano Roll - Clip: Bar " + juce::String (clipStartQ / 4) + " to " + juce::String ((juce::int64 { clipStartQ } + clipLengthQ) / 4)
-        + " (Length: " + juce::String (clipLengthQ / 4) + " bars, " + juce::String (clipLengthQ) + " quarters)";
+    return PianoRollPainter::title (clipStartQ, clipLengthQ);
 }
 
 void PianoRollComponent::paint (juce::Graphics& g)
 {
+    const auto drawing = gestures.drawing();
+    const auto velocityNote = gestures.velocityNote();
+
     PianoRollPainter::Scene scene { geometry, getNotes(), selection };
     scene.noteShapes = &noteShapes;
     scene.keyboardArea = keyboardArea;
     scene.width = getWidth();
     scene.title = getTitle();
     scene.clipStartQ = clipStartQ;
-    scene.moving = isMoving;
-    scene.drawingNote = isDrawing && drawingNote.has_value() ? &*drawingNote : nullptr;
-    scene.rubberBand = rubberBand;
+    scene.moving = gestures.isMoving();
+    scene.drawingNote = drawing.has_value() ? &*drawing : nullptr;
+    scene.rubberBand = gestures.band();
     if (velocityLaneShown)
         scene.velocityLane = velocityLaneArea;
-    if (const auto index = velocityNote != 0 ? indexOf (velocityNote) : -1; index >= 0)
-        scene.velocityNote = &getNotes()[(size_t) index];
+    for (const auto& note : getNotes())
+        if (velocityNote != 0 && note.id == velocityNote)
+            scene.velocityNote = &note;
 
     PianoRollPainter::paint (g, scene);
 }

@@ -102,6 +102,12 @@ namespace PianoRollPainter
         return { IntRange::pixels (bar.getX()) + 8, lane.getY() + 2, 40, 14 };
     }
 
+    juce::String title (int startQ, int lengthQ)
+    {
+        return "Piano Roll - Clip: Bar " + juce::String (startQ / 4) + " to " + juce::String ((juce::int64 { startQ } + lengthQ) / 4)
+            + " (Length: " + juce::String (lengthQ / 4) + " bars, " + juce::String (lengthQ) + " quarters)";
+    }
+
     bool isBlackKey (int pitch) noexcept
     {
         switch (((pitch % 12) + 12) % 12)

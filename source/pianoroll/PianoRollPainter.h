@@ -95,4 +95,7 @@ namespace PianoRollPainter
 
     /** True when pitch mod 12 is 1, 3, 6, 8 or 10. */
     bool isBlackKey (int pitch) noexcept;
+
+    /** The header's title for a clip from startQ, lengthQ quarters long. */
+    juce::String title (int startQ, int lengthQ);
 } // namespace PianoRollPainter

@@ -3,6 +3,7 @@
 #include "model/ArrangementSnapshot.h"
 #include "model/SnapshotPublisher.h"
 #include "playback/HeldKeys.h"
+#include "playback/PlaybackControls.h"
 #include "playback/PlaybackEngine.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -17,7 +18,8 @@
     transport (or, in the standalone app, with its own), together with the
     notes the piano roll sounds while they are pressed.
 */
-class Playback final : private juce::Thread
+class Playback final : public PlaybackControls,
+                       private juce::Thread
 {
 public:
     Playback();
@@ -63,18 +65,18 @@ public:
         matching call with on false. Ignored while playback is off, but for
         note-offs, which are never lost, however many calls come between blocks.
     */
-    void audition (int channel, int key, int velocity, bool on);
+    void audition (int channel, int key, int velocity, bool on) override;
 
     /** The standalone app's own transport: plays from quarter 0 at 120 BPM
         until the end of the timeline or until stopped. Used when the host
         has no transport, or gives no play head at all.
     */
-    void setStandalonePlaying (bool shouldPlay) noexcept;
-    bool isStandalonePlaying() const noexcept { return standaloneRequested.load(); }
+    void setStandalonePlaying (bool shouldPlay) noexcept override;
+    bool isStandalonePlaying() const noexcept override { return standaloneRequested.load(); }
 
     /** Where playback is, for the line that marks it, and whether it rolls. */
-    double getPlayheadPpq() const noexcept { return playheadPpq.load(); }
-    bool isRolling() const noexcept { return rolling.load(); }
+    double getPlayheadPpq() const noexcept override { return playheadPpq.load(); }
+    bool isRolling() const noexcept override { return rolling.load(); }
 
     /** The tempo of the standalone app's transport, that of "Save MIDI" files. */
     static constexpr double standaloneBpm = 120.0;

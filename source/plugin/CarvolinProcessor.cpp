@@ -47,7 +47,7 @@ void CarvolinProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, 
 }
 
 //==============================================================================
-juce::AudioProcessorEditor* CarvolinProcessor::createEditor() { return new CarvolinEditor (*this); }
+juce::AudioProcessorEditor* CarvolinProcessor::createEditor() { return new CarvolinEditor (*this, *this); }
 bool CarvolinProcessor::hasEditor() const { return true; }
 
 //==============================================================================

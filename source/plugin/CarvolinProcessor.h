@@ -3,6 +3,7 @@
 #include "model/ArrangementModel.h"
 #include "model/EditingSession.h"
 #include "playback/Playback.h"
+#include "ui/Document.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -19,7 +20,8 @@
     Hosts may ask for the state from any thread: the blob is made from one
     immutable snapshot, under a lock the audio callback never takes.
 */
-class CarvolinProcessor final : public juce::AudioProcessor
+class CarvolinProcessor final : public juce::AudioProcessor,
+                                public Document
 {
 public:
     CarvolinProcessor();
@@ -58,17 +60,19 @@ public:
 
     //==============================================================================
     /** The arrangement: what the editor shows and changes. */
-    ArrangementModel& getModel() noexcept { return model; }
+    ArrangementModel& getModel() noexcept override { return model; }
 
     /** The clipboard and what else the editing views keep between windows
         (message thread only).
     */
-    EditingSession& getEditingSession() noexcept { return editingSession; }
+    EditingSession& getSession() noexcept override { return editingSession; }
 
     /** Playback through MIDI out: the audio thread's side, the standalone
         app's transport, the playhead's position, the notes the piano roll sounds.
     */
-    Playback& getPlayback() noexcept { return playback; }
+    Playback& getPlayback() noexcept override { return playback; }
+
+    bool hasOwnTransport() const noexcept override { return wrapperType == wrapperType_Standalone; }
 
     /** The state document the host gets now: the one the host handed over, as
         long as nothing changed since; else the document of the arrangement as
@@ -84,9 +88,9 @@ public:
     void setSavedState (std::unique_ptr<juce::XmlElement> newState);
 
     /** The full path of the MIDI folder that travels with the state; empty when not set. */
-    juce::String getMidiFolderPath() const;
+    juce::String getMidiFolderPath() const override;
 
-    void setMidiFolderPath (const juce::String& newPath);
+    void setMidiFolderPath (const juce::String& newPath) override;
 
 private:
     void restoreFrom (std::shared_ptr<const juce::XmlElement> document);

@@ -2,6 +2,12 @@
 
 #include "ui/EditKeys.h"
 
+void EditCommandTarget::cutSelection()
+{
+    copySelection();
+    deleteSelection();
+}
+
 void EditCommandTarget::performMenuCommand (int command)
 {
     switch (command)

@@ -16,12 +16,14 @@ public:
     virtual void selectAll() = 0;
     virtual void clearSelection() = 0;
     virtual void copySelection() = 0;
-    virtual void cutSelection() = 0;
     virtual void paste() = 0;
     virtual void duplicateSelection() = 0;
     virtual void deleteSelection() = 0;
     virtual void undo() = 0;
     virtual void redo() = 0;
+
+    /** Copy, then Delete. */
+    void cutSelection();
 
     /** The commands of the right-click menu, by item id. */
     enum MenuCommand
@@ -39,6 +41,11 @@ public:
     /** Runs a command of the right-click menu; other ids do nothing. */
     void performMenuCommand (int command);
 
+    /** Runs the command of a key both views share (Command+Z, Command+Shift+Z
+        or Command+Y, Command+A, C, X, V and D, Escape); false for other keys.
+    */
+    bool performEditKey (const juce::KeyPress& key);
+
 protected:
     /** Which of the menu's items can be chosen now. */
     struct MenuState
@@ -52,9 +59,4 @@ protected:
 
     /** Cut, Copy, Paste, Duplicate, Delete; Select All; Undo, Redo. */
     static juce::PopupMenu createEditMenu (const MenuState& state);
-
-    /** Runs the command of a key both views share (Command+Z, Command+Shift+Z
-        or Command+Y, Command+A, C, X, V and D, Escape); false for other keys.
-    */
-    bool performEditKey (const juce::KeyPress& key);
 };

@@ -66,7 +66,7 @@ TEST (ArrangementPaint, OnlyEvenBarNumbersAboveEightBars)
     for (int i = 0; i < 24; ++i)
         Access::zoomInButton (e).triggerClick();
     pumpMessages (100);
-    ASSERT_EQ (e.getVisibleBars(), 8);
+    ASSERT_EQ (lanes (e).getView().visibleBars, 8);
 
     // At zoom 8 every bar is numbered: bar 1 at 210 + 110.
     image = snapshot (e);
@@ -87,11 +87,11 @@ TEST (ArrangementPaint, SelectedClipGetsAYellowBand)
 {
     EditorFixture f;
     auto& e = *f.editor;
-    auto& clip = Access::addClip (e, 2, 8, 8);
-    Access::setSelectedClip (e, &clip);
+    const auto clip = Access::addClip (e, 2, 8, 8);
+    Access::select (e, clip);
 
     const auto image = snapshot (e);
-    const auto b = clip.getBounds() + e.getArrangementArea().getPosition();
+    const auto b = Access::componentOf (e, clip)->getBounds() + lanes (e).getArrangementArea().getPosition();
     ASSERT_EQ (b, juce::Rectangle<int> (265, 186, 55, 38));
 
     const auto isYellowish = [] (juce::Colour c) { return c.getRed() > 150 && c.getGreen() > 150 && c.getBlue() < 120; };
@@ -108,7 +108,7 @@ TEST (ArrangementPaint, DropPreviewAtLaneTwoQuarterNine)
     EditorFixture f;
     auto& e = *f.editor;
 
-    e.fileDragEnter ({ "/tmp/song.mid" }, 275, 240);
+    lanes (e).fileDragEnter ({ "/tmp/song.mid" }, 275, 240);
     const auto image = snapshot (e);
 
     // (210 + 61, 130 + 106, 89 - 61, 38)
@@ -122,7 +122,7 @@ TEST (ArrangementPaint, DropPreviewAtLaneTwoQuarterNine)
     EXPECT_FALSE (near (image.getPixelAt (285, 274), edge));
     EXPECT_TRUE (hasInk (image, expected.withHeight (20).reduced (3), over (laneBackground, 0x4cadd8e6))) << "the caption";
 
-    e.fileDragExit ({ "/tmp/song.mid" });
+    lanes (e).fileDragExit ({ "/tmp/song.mid" });
     EXPECT_FALSE (near (snapshot (e).getPixelAt (271, 262), edge));
 }
 
@@ -136,9 +136,11 @@ TEST (ArrangementPaint, DropPreviewCaption)
 //==============================================================================
 namespace
 {
-    juce::Image paintClip (ScoreComponent& clip, int width, int height = 38)
+    /** A clip's component alone, width x height, painted over the lanes' colour. */
+    juce::Image paintClip (const ClipData& data, int width, int height = 38)
     {
-        clip.setSize (width, height);
+        ScoreComponent clip;
+        clip.show (std::make_shared<const Clip> (Clip { 1, data }), data.lengthQ, { 0, 0, width, height }, width);
         juce::Image image (juce::Image::ARGB, width, height, true);
         {
             juce::Graphics g (image);
@@ -160,8 +162,7 @@ TEST (ClipPaint, EmptyClipShowsFourPlaceholderBars)
 
     for (const auto& c : { Case { 30, 6 }, Case { 120, 36 } })
     {
-        ScoreComponent clip (1, 0, 4);
-        const auto image = paintClip (clip, c.width);
+        const auto image = paintClip ({ 1, 0, 4, {} }, c.width);
         const auto bar = clipBody.overlaidWith (juce::Colour (0x99ffffff));
 
         for (const int top : { 4, 12, 20, 28 })
@@ -176,11 +177,8 @@ TEST (ClipPaint, EmptyClipShowsFourPlaceholderBars)
 
 TEST (ClipPaint, MiniatureRowsFollowPitchAndTime)
 {
-    ScoreComponent clip (1, 0, 4);
-    clip.notes = { { 71, 0, 960, 100 }, { 60, 1920, 960, 100 } };
-
     // width 112: iw = 104, ih = 26; pitches 60..71 give span 12 and rows 2 high.
-    const auto image = paintClip (clip, 112);
+    const auto image = paintClip ({ 1, 0, 4, { { 71, 0, 960, 100 }, { 60, 1920, 960, 100 } } }, 112);
     const auto ink = clipBody.overlaidWith (juce::Colour (0xb2ffffff));
 
     // Pitch 71 at y = 6 + trunc((1 - 11/12) * 26) = 8, x from 4, 26 wide.
@@ -206,8 +204,7 @@ TEST (ClipPaint, ClipsWithoutAScaleDrawOnlyTheirBody)
 
     for (const auto& c : { Case { 0, 100, 38 }, Case { -3, 100, 38 }, Case { 4, 8, 38 }, Case { 4, 100, 12 } })
     {
-        ScoreComponent clip (1, 0, c.lengthQ);
-        clip.notes = { { 60, 0, 960, 100 }, { std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 0 } };
+        const ClipData clip { 1, 0, c.lengthQ, { { 60, 0, 960, 100 }, { std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 0 } } };
         const auto image = paintClip (clip, c.width, c.height);
         const auto ink = clipBody.overlaidWith (juce::Colour (0xb2ffffff));
 
@@ -219,10 +216,7 @@ TEST (ClipPaint, ClipsWithoutAScaleDrawOnlyTheirBody)
 
 TEST (ClipPaint, ExtremeNoteValuesDrawWithoutOverflow)
 {
-    ScoreComponent clip (1, 0, 1);
-    clip.notes = { { std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), 0 },
-                   { std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 0, 0 },
-                   { 60, 0, 0, 100 } };
+    const ClipData clip { 1, 0, 1, { { std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), 0 }, { std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 0, 0 }, { 60, 0, 0, 100 } } };
     const auto image = paintClip (clip, 100);
 
     // Pitches span the whole int range, so the ordinary note sits half-way

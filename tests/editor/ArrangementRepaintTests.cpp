@@ -8,31 +8,42 @@ using namespace TestHelpers;
 
 namespace
 {
-    /** Where each clip component is and what it shows, in editor coordinates. */
-    std::map<juce::Component*, std::pair<juce::Rectangle<int>, ClipData>> clipComponents (CarvolinEditor& e)
+    /** What a clip component shows, and where, in editor coordinates. */
+    struct Shown
     {
-        std::map<juce::Component*, std::pair<juce::Rectangle<int>, ClipData>> result;
-        for (auto* child : Access::clipContainer (e).getChildren())
-            if (auto* clip = dynamic_cast<ScoreComponent*> (child))
-                result[child] = { e.getLocalArea (child, child->getLocalBounds()), static_cast<const ClipData&> (*clip) };
+        juce::Rectangle<int> area;
+        ClipPtr clip;
+        juce::int64 width;
+
+        bool operator== (const Shown& o) const { return area == o.area && clip == o.clip && width == o.width; }
+    };
+
+    std::map<juce::Component*, Shown> clipComponents (CarvolinEditor& e)
+    {
+        std::map<juce::Component*, Shown> result;
+        for (auto* clip : Access::clips (e, true))
+            result[clip] = { e.getLocalArea (clip, clip->getLocalBounds()), clip->getClip(), clip->getExtent().width };
         return result;
     }
 
     /** What repaints itself: the controls and track headers, and each clip
         component that moved, changed, came or went, where it was and is.
     */
-    std::vector<juce::Rectangle<int>> selfRepainting (CarvolinEditor& e, const std::map<juce::Component*, std::pair<juce::Rectangle<int>, ClipData>>& before)
+    std::vector<juce::Rectangle<int>> selfRepainting (CarvolinEditor& e, const std::map<juce::Component*, Shown>& before)
     {
         std::vector<juce::Rectangle<int>> areas;
         for (auto* child : e.getChildren())
-            if (child != &Access::clipContainer (e) && child->isVisible())
+            if (child != &lanes (e) && child->isVisible())
                 areas.push_back (child->getBounds());
+        for (auto* child : lanes (e).getChildren())
+            if (child != &Access::clipContainer (e) && child->isVisible())
+                areas.push_back (e.getLocalArea (&lanes (e), child->getBounds()));
 
         const auto after = clipComponents (e);
         for (const auto& [one, other] : { std::pair { &before, &after }, std::pair { &after, &before } })
             for (const auto& [component, shown] : *one)
-                if (const auto found = other->find (component); found == other->end() || found->second.first != shown.first || ! (found->second.second == shown.second))
-                    areas.push_back (shown.first);
+                if (const auto found = other->find (component); found == other->end() || ! (found->second == shown))
+                    areas.push_back (shown.area);
         return areas;
     }
 } // namespace
@@ -67,8 +78,8 @@ TEST (ArrangementRepaint, EachChangeRepaintsWhereItWasAndIsAndLittleElse)
               p.press (quarterX (24), laneY (2));
           },
           [] (auto&, auto& p) { p.drag (quarterX (30), laneY (2)); }, 0.02 },
-        { "a file dragged over the lanes", [] (auto& e, auto&) { e.fileDragEnter ({ "/tmp/a.mid" }, quarterX (2), laneY (3)); },
-          [] (auto& e, auto&) { e.fileDragMove ({ "/tmp/a.mid" }, quarterX (12), laneY (2)); }, 0.05 },
+        { "a file dragged over the lanes", [] (auto& e, auto&) { lanes (e).fileDragEnter ({ "/tmp/a.mid" }, quarterX (2), laneY (3)); },
+          [] (auto& e, auto&) { lanes (e).fileDragMove ({ "/tmp/a.mid" }, quarterX (12), laneY (2)); }, 0.05 },
     };
 
     for (const auto& c : cases)
@@ -78,14 +89,14 @@ TEST (ArrangementRepaint, EachChangeRepaintsWhereItWasAndIsAndLittleElse)
         Access::addClip (editor, 1, 0, 4, { { 60, 0, 960, 100 } });
         Access::addClip (editor, 2, 8, 4);
         Access::addClip (editor, 3, 16, 4);
-        Pointer pointer { editor };
+        Pointer pointer { lanes (editor) };
 
         c.before (editor, pointer);
         const auto was = snapshot (editor);
-        const auto look = Access::look (editor);
+        const auto look = ArrangementViewTestAccess::look (lanes (editor));
         const auto components = clipComponents (editor);
         c.change (editor, pointer);
-        const auto result = RepaintCheck::compare (was, snapshot (editor), Access::changedAreas (editor, look), selfRepainting (editor, components));
+        const auto result = RepaintCheck::compare (was, snapshot (editor), ArrangementViewTestAccess::changedAreas (lanes (editor), look), selfRepainting (editor, components));
 
         EXPECT_EQ (result.pixelsMissed, 0) << c.name << ": " << testing::PrintToString (result);
         EXPECT_LE (result.shareOfView, c.mostOfView) << c.name << ": " << testing::PrintToString (result);

@@ -6,6 +6,7 @@
 
 using Access = CarvolinEditorTestAccess;
 using TestHelpers::EditorFixture;
+using TestHelpers::lanes;
 
 namespace
 {
@@ -20,7 +21,7 @@ TEST (EditorLayout, NewEditorPlacesEverything)
 
     EXPECT_EQ (e.getWidth(), 1100);
     EXPECT_EQ (e.getHeight(), 600);
-    EXPECT_EQ (e.getArrangementArea(), R (210, 130, 880, 200));
+    EXPECT_EQ (lanes (e).getArrangementArea(), R (210, 130, 880, 200));
     EXPECT_EQ (Access::clipContainer (e).getBounds(), R (210, 130, 880, 200));
 
     EXPECT_EQ (Access::addTrackButton (e).getBounds(), R (10, 15, 90, 30));
@@ -48,7 +49,7 @@ TEST (EditorLayout, NewEditorPlacesEverything)
     EXPECT_EQ (bar.getSingleStepSize(), 6.0);
     EXPECT_TRUE (bar.isVisible());
 
-    auto& tracks = Access::tracks (e);
+    const auto tracks = Access::tracks (e);
     ASSERT_EQ (tracks.size(), 4u);
     for (int i = 0; i < 4; ++i)
     {
@@ -64,8 +65,8 @@ TEST (EditorLayout, NewEditorPlacesEverything)
     }
 
     EXPECT_EQ (Access::quantizeBox (e).getText(), "1/16");
-    EXPECT_EQ (e.gridTicks(), 240);
-    EXPECT_EQ (e.getCurrentTool(), EditTool::Select);
+    EXPECT_EQ (Quantize::ticksForItemId (Access::quantizeBox (e).getSelectedId()), 240);
+    EXPECT_EQ (lanes (e).getTool(), EditTool::Select);
     EXPECT_TRUE (Access::selectToolButton (e).getToggleState());
 }
 
@@ -94,7 +95,7 @@ TEST (EditorLayout, NarrowWindowStacksTheFileCommands)
 
     EXPECT_EQ (Access::saveMidiButton (e).getBounds(), R (290, 10, 90, 30));
     EXPECT_EQ (Access::loadMidiButton (e).getBounds(), R (290, 45, 90, 30));
-    EXPECT_EQ (e.getArrangementArea(), R (210, 130, 340, 200));
+    EXPECT_EQ (lanes (e).getArrangementArea(), R (210, 130, 340, 200));
 
     e.setSize (570, 600);
     EXPECT_EQ (Access::loadMidiButton (e).getBounds(), R (410, 10, 100, 30));
@@ -110,7 +111,7 @@ TEST (EditorLayout, SixteenTracksGrowTheEditor)
 
     ASSERT_EQ (Access::tracks (e).size(), 16u);
     EXPECT_GE (e.getHeight(), 960);
-    EXPECT_EQ (e.getArrangementArea(), R (210, 130, 880, 800));
+    EXPECT_EQ (lanes (e).getArrangementArea(), R (210, 130, 880, 800));
     EXPECT_EQ (Access::tracks (e)[4]->getBounds(), R (10, 330, 180, 50));
     EXPECT_EQ (Access::tracks (e)[15]->nameLabel.getText(), "Ch 16");
     EXPECT_EQ (Access::scrollBar (e).getBounds(), R (210, 930, 880, 15));
@@ -120,46 +121,47 @@ TEST (EditorLayout, RemovingTracksStopsAtOneAndNewTracksStartOnPiano)
 {
     EditorFixture f;
     auto& e = *f.editor;
-    auto& tracks = Access::tracks (e);
+    const auto tracks = [&e] { return Access::tracks (e); };
 
-    tracks[3]->instrumentBox.setSelectedId (22); // "Organo"
+    tracks()[3]->instrumentBox.setSelectedId (22); // "Organo"
     TestHelpers::click (Access::removeTrackButton (e));
-    ASSERT_EQ (tracks.size(), 3u);
-    EXPECT_EQ (tracks.back()->nameLabel.getText(), "Ch 3");
+    ASSERT_EQ (tracks().size(), 3u);
+    EXPECT_EQ (tracks().back()->nameLabel.getText(), "Ch 3");
 
     TestHelpers::click (Access::addTrackButton (e));
-    ASSERT_EQ (tracks.size(), 4u);
-    EXPECT_EQ (tracks.back()->nameLabel.getText(), "Ch 4");
-    EXPECT_EQ (tracks.back()->instrumentBox.getText(), "Piano");
+    ASSERT_EQ (tracks().size(), 4u);
+    EXPECT_EQ (tracks().back()->nameLabel.getText(), "Ch 4");
+    EXPECT_EQ (tracks().back()->instrumentBox.getText(), "Piano");
 
     for (int i = 0; i < 6; ++i)
-        e.removeLastTrack();
-    EXPECT_EQ (tracks.size(), 1u);
-    EXPECT_EQ (e.getArrangementArea(), R (210, 130, 880, 50));
+        TestHelpers::click (Access::removeTrackButton (e));
+    EXPECT_EQ (tracks().size(), 1u);
+    EXPECT_EQ (lanes (e).getArrangementArea(), R (210, 130, 880, 50));
 }
 
 TEST (EditorLayout, ClipsOfMissingTracksShowInTheEdgeLanes)
 {
     EditorFixture f;
     auto& e = *f.editor;
-    e.addTrack();
+    TestHelpers::click (Access::addTrackButton (e));
 
-    auto& onFive = Access::addClip (e, 5, 0, 4);
-    auto& onZero = Access::addClip (e, 0, 4, 4);
-    auto& onForty = Access::addClip (e, 40, 8, 4);
-    auto& empty = Access::addClip (e, 1, 12, 0);
+    const auto onFive = Access::addClip (e, 5, 0, 4);
+    const auto onZero = Access::addClip (e, 0, 4, 4);
+    const auto onForty = Access::addClip (e, 40, 8, 4);
+    const auto empty = Access::addClip (e, 1, 12, 0);
+    const auto bounds = [&e] (ClipId id) { return Access::componentOf (e, id)->getBounds(); };
 
-    EXPECT_EQ (onFive.getBounds(), R (0, 206, 27, 38));
-    EXPECT_EQ (onZero.getBounds(), R (27, 6, 28, 38));
-    EXPECT_EQ (onForty.getY(), 206);
-    EXPECT_EQ (empty.getWidth(), 1); // a zero-length clip is still one pixel wide
+    EXPECT_EQ (bounds (onFive), R (0, 206, 27, 38));
+    EXPECT_EQ (bounds (onZero), R (27, 6, 28, 38));
+    EXPECT_EQ (bounds (onForty).getY(), 206);
+    EXPECT_EQ (bounds (empty).getWidth(), 1); // a zero-length clip is still one pixel wide
 
-    e.removeLastTrack();
-    EXPECT_EQ (onFive.track, 5);
-    EXPECT_EQ (onFive.getY(), 156);
+    TestHelpers::click (Access::removeTrackButton (e));
+    EXPECT_EQ (Access::clipData (e, onFive).track, 5);
+    EXPECT_EQ (bounds (onFive).getY(), 156);
 
-    e.addTrack();
-    EXPECT_EQ (onFive.getY(), 206);
+    TestHelpers::click (Access::addTrackButton (e));
+    EXPECT_EQ (bounds (onFive).getY(), 206);
 }
 
 //==============================================================================
@@ -169,14 +171,14 @@ TEST (EditorZoom, ButtonsKeepVisibleBarsWithinOneToThirtyThree)
     auto& e = *f.editor;
 
     TestHelpers::click (Access::zoomOutButton (e));
-    EXPECT_EQ (e.getVisibleBars(), 33);
+    EXPECT_EQ (lanes (e).getView().visibleBars, 33);
     TestHelpers::click (Access::zoomOutButton (e));
-    EXPECT_EQ (e.getVisibleBars(), 33);
+    EXPECT_EQ (lanes (e).getView().visibleBars, 33);
 
     for (int i = 0; i < 40; ++i)
         Access::zoomInButton (e).triggerClick();
     TestHelpers::pumpMessages (100);
-    EXPECT_EQ (e.getVisibleBars(), 1);
+    EXPECT_EQ (lanes (e).getView().visibleBars, 1);
 
     // At one bar, ppq = 880 / 4 = 220 and the range is 29040 pixels.
     EXPECT_EQ (Access::scrollBar (e).getMaximumRangeLimit(), 220.0 * 132);
@@ -189,20 +191,20 @@ TEST (EditorZoom, ZoomingOutWhileScrolledPullsTheOffsetBack)
     auto& e = *f.editor;
 
     for (int i = 0; i < 28; ++i)
-        e.setTool (EditTool::Select), Access::zoomInButton (e).triggerClick();
+        lanes (e).setTool (EditTool::Select), Access::zoomInButton (e).triggerClick();
     TestHelpers::pumpMessages (100);
-    ASSERT_EQ (e.getVisibleBars(), 4);
+    ASSERT_EQ (lanes (e).getView().visibleBars, 4);
 
     auto& bar = Access::scrollBar (e);
     bar.setCurrentRangeStart (bar.getMaximumRangeLimit()); // scrolled to the far right
     TestHelpers::pumpMessages();
-    const auto farRight = e.getScrollOffset();
+    const auto farRight = lanes (e).getView().scrollOffset;
     EXPECT_GT (farRight, 0);
 
     TestHelpers::click (Access::zoomOutButton (e));
     TestHelpers::pumpMessages();
-    EXPECT_LT (e.getScrollOffset(), farRight);
-    EXPECT_EQ (e.getScrollOffset() + (int) bar.getCurrentRangeSize(), (int) bar.getMaximumRangeLimit());
+    EXPECT_LT (lanes (e).getView().scrollOffset, farRight);
+    EXPECT_EQ (lanes (e).getView().scrollOffset + (int) bar.getCurrentRangeSize(), (int) bar.getMaximumRangeLimit());
 }
 
 //==============================================================================
@@ -227,7 +229,7 @@ TEST (EditorTools, ExactlyOneToolButtonIsOn)
     for (const auto& c : cases)
     {
         TestHelpers::click (c.button);
-        EXPECT_EQ (e.getCurrentTool(), c.tool);
+        EXPECT_EQ (lanes (e).getTool(), c.tool);
         EXPECT_EQ (Access::selectToolButton (e).getToggleState(), c.tool == EditTool::Select);
         EXPECT_EQ (Access::drawToolButton (e).getToggleState(), c.tool == EditTool::Draw);
         EXPECT_EQ (Access::dragToolButton (e).getToggleState(), c.tool == EditTool::Drag);
@@ -282,13 +284,13 @@ TEST (Quantize, EditorStepFollowsTheBox)
     for (int id = 1; id <= 7; ++id)
     {
         box.setSelectedId (id);
-        EXPECT_EQ (e.gridTicks(), expected[id - 1]);
+        EXPECT_EQ (Quantize::ticksForItemId (box.getSelectedId()), expected[id - 1]);
         EXPECT_EQ (box.getItemText (id - 1), Quantize::steps[(size_t) id - 1].text);
     }
 
     box.setSelectedId (0);
-    EXPECT_EQ (e.gridTicks(), 240);
-    EXPECT_EQ (e.snapToGrid (120), 240);
+    EXPECT_EQ (Quantize::ticksForItemId (box.getSelectedId()), 240);
+    EXPECT_EQ (Quantize::snapToGrid (120, Quantize::ticksForItemId (box.getSelectedId())), 240);
 }
 
 //==============================================================================

@@ -17,7 +17,7 @@ namespace
         DropFixture()
         {
             folder.getFile().createDirectory();
-            editor->dialogs.showMessage = [this] (juce::MessageBoxIconType, const juce::String& title, const juce::String& text) {
+            editor->getDialogs().showMessage = [this] (juce::MessageBoxIconType, const juce::String& title, const juce::String& text) {
                 messages.push_back (title + ": " + text);
             };
         }
@@ -35,9 +35,9 @@ namespace
         /** Drags files over the editor to (x, y) and drops them there. */
         void dropAt (const juce::StringArray& files, int x, int y)
         {
-            editor->fileDragEnter (files, x, y);
-            editor->fileDragMove (files, x, y);
-            editor->filesDropped (files, x, y);
+            lanes (*editor).fileDragEnter (files, x, y);
+            lanes (*editor).fileDragMove (files, x, y);
+            lanes (*editor).filesDropped (files, x, y);
         }
 
         juce::TemporaryFile folder;
@@ -68,30 +68,28 @@ TEST (FileDragIn, InterestedInMidiFilesOnly)
     };
 
     for (const auto& c : cases)
-        EXPECT_EQ (f.editor->isInterestedInFileDrag (c.files), c.interested) << c.files.joinIntoString (",");
+        EXPECT_EQ (lanes (*f.editor).isInterestedInFileDrag (c.files), c.interested) << c.files.joinIntoString (",");
 }
 
 TEST (FileDragIn, HoverShowsAOneBarPreview)
 {
     DropFixture f;
     auto& e = *f.editor;
-    e.fileDragEnter ({ "/a/song.mid" }, 275, 240);
+    lanes (e).fileDragEnter ({ "/a/song.mid" }, 275, 240);
 
     EXPECT_EQ (Access::hoverTrackIndex (e), 2);
     EXPECT_EQ (Access::hoverQuarter (e), 9);
     EXPECT_EQ (Access::hoverRect (e), juce::Rectangle<int> (271, 236, 28, 38));
-    EXPECT_TRUE (Access::fileDragHover (e));
 
-    e.fileDragMove ({ "/a/song.mid" }, 100, 240); // over the track headers
+    lanes (e).fileDragMove ({ "/a/song.mid" }, 100, 240); // over the track headers
     EXPECT_EQ (Access::hoverTrackIndex (e), -1);
     EXPECT_EQ (Access::hoverQuarter (e), -1);
 
-    e.fileDragMove ({ "/a/song.mid" }, 1089, 329); // the last pixel of the lanes
+    lanes (e).fileDragMove ({ "/a/song.mid" }, 1089, 329); // the last pixel of the lanes
     EXPECT_EQ (Access::hoverTrackIndex (e), 3);
     EXPECT_EQ (Access::hoverQuarter (e), 127);
 
-    e.fileDragExit ({ "/a/song.mid" });
-    EXPECT_FALSE (Access::fileDragHover (e));
+    lanes (e).fileDragExit ({ "/a/song.mid" });
     EXPECT_EQ (Access::hoverTrackIndex (e), -1);
 }
 
@@ -101,21 +99,21 @@ TEST (FileDragIn, DropPlacesOneSelectedClip)
     auto& e = *f.editor;
     f.dropAt ({ f.midiFile ("a.mid", 3, 62) }, xOf (20), yOf (1));
 
-    auto& clips = Access::clips (e);
+    const auto clips = Access::modelClips (e);
     ASSERT_EQ (clips.size(), 1u);
-    EXPECT_EQ (static_cast<const ClipData&> (*clips[0]), (ClipData { 2, 20, 3, { { 62, 0, 2880, 100 } } }));
-    EXPECT_EQ (e.getSelectedClip(), clips[0].get());
-    EXPECT_EQ (clips[0]->onDoubleClick, nullptr);
-    EXPECT_FALSE (Access::fileDragHover (e));
+    EXPECT_EQ (clips[0], (ClipData { 2, 20, 3, { { 62, 0, 2880, 100 } } }));
+    const auto dropped = e.getModel().getSnapshot()->clips[0]->id;
+    EXPECT_EQ (Access::selected (e), dropped);
+    EXPECT_EQ (Access::hoverTrackIndex (e), -1);
     EXPECT_TRUE (f.messages.empty());
 
     // The saved state holds it at once.
     EXPECT_EQ (StateDocument::readClips (f.processor.getSavedState().get()).size(), 1u);
 
     // It opens through the editor's double-click like any other clip.
-    Pointer { e }.doubleClick (xOf (21), yOf (1));
+    Pointer { lanes (e) }.doubleClick (xOf (21), yOf (1));
     ASSERT_NE (e.getPianoRoll(), nullptr);
-    EXPECT_EQ (e.getPianoRollClip(), clips[0].get());
+    EXPECT_EQ (Access::pianoRollClip (e), dropped);
 }
 
 TEST (FileDragIn, TheTimelineEndShortensTheClipButKeepsTheNotes)
@@ -128,10 +126,10 @@ TEST (FileDragIn, TheTimelineEndShortensTheClipButKeepsTheNotes)
     const auto x = 210 + (128 * 880 + 131) / 132;
     f.dropAt ({ f.midiFile ("long.mid", 10) }, x, yOf (0));
 
-    ASSERT_EQ (Access::clips (e).size(), 1u);
-    EXPECT_EQ (Access::clips (e)[0]->startQ, 128);
-    EXPECT_EQ (Access::clips (e)[0]->lengthQ, 4);
-    EXPECT_EQ (Access::clips (e)[0]->notes.front().lengthTicks, 9600);
+    ASSERT_EQ (Access::modelClips (e).size(), 1u);
+    EXPECT_EQ (Access::modelClips (e)[0].startQ, 128);
+    EXPECT_EQ (Access::modelClips (e)[0].lengthQ, 4);
+    EXPECT_EQ (Access::modelClips (e)[0].notes.front().lengthTicks, 9600);
 }
 
 TEST (FileDragIn, AnOverlapShowsTheWarningAndAddsNothing)
@@ -158,9 +156,9 @@ TEST (FileDragIn, TheFirstReadableFileWins)
                 f.folder.getFile().getFullPathName() + "/folder.mid", f.midiFile ("two.mid", 2, 70), f.midiFile ("three.mid", 3, 71) },
               xOf (0), yOf (3));
 
-    ASSERT_EQ (Access::clips (e).size(), 1u);
-    EXPECT_EQ (Access::clips (e)[0]->notes.front().pitch, 70);
-    EXPECT_EQ (Access::clips (e)[0]->track, 4);
+    ASSERT_EQ (Access::modelClips (e).size(), 1u);
+    EXPECT_EQ (Access::modelClips (e)[0].notes.front().pitch, 70);
+    EXPECT_EQ (Access::modelClips (e)[0].track, 4);
 }
 
 TEST (FileDragIn, ReleasingOutsideTheLanesDoesNothing)
@@ -175,10 +173,10 @@ TEST (FileDragIn, ReleasingOutsideTheLanesDoesNothing)
 TEST (FileDragOut, ExportsTheClipAsAOneTrackFile)
 {
     EditorFixture f;
-    auto& clip = Access::addClip (*f.editor, 2, 8, 4, { { 60, 0, 960, 100 }, { 64 + 128, 480, 480, 300 } });
+    const auto clip = Access::addClip (*f.editor, 2, 8, 4, { { 60, 0, 960, 100 }, { 64 + 128, 480, 480, 300 } });
 
     const auto before = juce::Time::currentTimeMillis();
-    const auto path = f.editor->exportClipToTempFile (&clip);
+    const auto path = MidiFileCommands::exportClipToTempFile (Access::clipData (*f.editor, clip));
     const auto after = juce::Time::currentTimeMillis();
     ASSERT_TRUE (path.isNotEmpty());
 
@@ -202,19 +200,18 @@ TEST (FileDragOut, ExportsTheClipAsAOneTrackFile)
 TEST (FileDragOut, NoFileForAClipWithoutSoundingNotes)
 {
     EditorFixture f;
-    auto& empty = Access::addClip (*f.editor, 1, 0, 4);
-    auto& endsAtZero = Access::addClip (*f.editor, 1, 4, 4, { { 60, 0, 0, 100 }, { 61, 10, -10, 100 } });
+    const auto empty = Access::addClip (*f.editor, 1, 0, 4);
+    const auto endsAtZero = Access::addClip (*f.editor, 1, 4, 4, { { 60, 0, 0, 100 }, { 61, 10, -10, 100 } });
 
-    EXPECT_TRUE (f.editor->exportClipToTempFile (&empty).isEmpty());
-    EXPECT_TRUE (f.editor->exportClipToTempFile (&endsAtZero).isEmpty());
-    EXPECT_TRUE (f.editor->exportClipToTempFile (nullptr).isEmpty());
+    EXPECT_TRUE (MidiFileCommands::exportClipToTempFile (Access::clipData (*f.editor, empty)).isEmpty());
+    EXPECT_TRUE (MidiFileCommands::exportClipToTempFile (Access::clipData (*f.editor, endsAtZero)).isEmpty());
 }
 
 TEST (FileDragOut, TheExportedFileReadsBack)
 {
     EditorFixture f;
-    auto& clip = Access::addClip (*f.editor, 5, 20, 4, { { 60, 240, 960, 90 }, { 67, 0, 480, 80 } });
-    const juce::File file (f.editor->exportClipToTempFile (&clip));
+    const auto clip = Access::addClip (*f.editor, 5, 20, 4, { { 60, 240, 960, 90 }, { 67, 0, 480, 80 } });
+    const juce::File file (MidiFileCommands::exportClipToTempFile (Access::clipData (*f.editor, clip)));
 
     std::vector<ImportedClip> out;
     ASSERT_TRUE (readMidiFile (file, out));

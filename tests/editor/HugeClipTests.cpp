@@ -19,16 +19,16 @@ namespace
     constexpr int intMax = std::numeric_limits<int>::max();
     constexpr int intMin = std::numeric_limits<int>::min();
 
-    const juce::Colour lanes { 0xff474747 };
+    const juce::Colour laneColour { 0xff474747 };
 
     /** The editor painted, then each clip's piano roll opened, painted and closed. */
     void paintEverything (CarvolinEditor& e)
     {
         snapshot (e);
 
-        for (int i = 0; i < (int) Access::clips (e).size(); ++i)
+        for (const auto& clip : e.getModel().getSnapshot()->clips)
         {
-            e.openPianoRoll (Access::clips (e)[(size_t) i].get());
+            e.openPianoRoll (clip->id);
             snapshot (*e.getPianoRoll());
             e.getPianoRoll()->close();
         }
@@ -38,7 +38,7 @@ namespace
     {
         FileFixture()
         {
-            editor->dialogs.showMessage = [] (auto, auto&, auto&) {};
+            editor->getDialogs().showMessage = [] (auto, auto&, auto&) {};
             file = MidiBytes::writeTemp (MidiBytes::hugeNoteFile(), "huge.mid");
         }
 
@@ -52,11 +52,12 @@ TEST (HugeClips, ALoadedFileOfTwoBillionQuartersPaintsAndOpens)
 {
     FileFixture f;
     auto& e = *f.editor;
-    e.loadMidiFromFile (f.file);
+    e.getFiles().loadMidiFromFile (f.file);
 
     ASSERT_EQ (Access::clips (e).size(), 1u);
     auto& clip = *Access::clips (e)[0];
-    ASSERT_EQ (clip.lengthQ, intMax);
+    const auto id = clip.getClip()->id;
+    ASSERT_EQ (Access::clipData (e, id).lengthQ, intMax);
 
     // The component covers the lanes, not two billion quarters of pixels.
     EXPECT_LE (clip.getRight(), 880 + ArrangementGeometry::cutMargin + 1);
@@ -64,7 +65,7 @@ TEST (HugeClips, ALoadedFileOfTwoBillionQuartersPaintsAndOpens)
 
     // The body shows across the whole lane, with the note's bar over it.
     const auto image = snapshot (e);
-    const auto body = lanes.overlaidWith (juce::Colour (0x5900bfff));
+    const auto body = laneColour.overlaidWith (juce::Colour (0x5900bfff));
     EXPECT_TRUE (near (image.getPixelAt (700, 150), body, 4));
     EXPECT_TRUE (near (image.getPixelAt (1085, 150), body, 4));
 
@@ -78,7 +79,7 @@ TEST (HugeClips, ALoadedFileOfTwoBillionQuartersPaintsAndOpens)
 
     // Its piano roll opens over a grid of two billion quarters, paints, and
     // a note resized there keeps a length within the range of int.
-    Pointer { e }.doubleClick (215, 150);
+    Pointer { lanes (e) }.doubleClick (215, 150);
     auto* roll = e.getPianoRoll();
     ASSERT_NE (roll, nullptr);
     EXPECT_NE (roll->getTitle().indexOf ("2147483647 quarters"), -1) << roll->getTitle();
@@ -87,26 +88,26 @@ TEST (HugeClips, ALoadedFileOfTwoBillionQuartersPaintsAndOpens)
     roll->setTool (NoteTool::Resize);
     Pointer { *roll }.dragFromTo (1098, 50 + (108 - 60) * 12 + 6, 1099, 50 + (108 - 60) * 12 + 6);
     roll->close();
-    ASSERT_EQ (clip.notes.size(), 1u);
-    EXPECT_GT (clip.notes[0].lengthTicks, 0);
+    ASSERT_EQ (Access::clipData (e, id).notes.size(), 1u);
+    EXPECT_GT (Access::clipData (e, id).notes[0].lengthTicks, 0);
 }
 
 TEST (HugeClips, ADroppedFileIsCutToTheTimelineButKeepsItsNote)
 {
     FileFixture f;
     auto& e = *f.editor;
-    e.fileDragEnter ({ f.file.getFullPathName() }, 300, 150);
-    e.fileDragMove ({ f.file.getFullPathName() }, 300, 150);
-    e.filesDropped ({ f.file.getFullPathName() }, 300, 150);
+    lanes (e).fileDragEnter ({ f.file.getFullPathName() }, 300, 150);
+    lanes (e).fileDragMove ({ f.file.getFullPathName() }, 300, 150);
+    lanes (e).filesDropped ({ f.file.getFullPathName() }, 300, 150);
 
-    ASSERT_EQ (Access::clips (e).size(), 1u);
-    auto& clip = *Access::clips (e)[0];
+    ASSERT_EQ (Access::modelClips (e).size(), 1u);
+    const auto clip = Access::modelClips (e)[0];
     EXPECT_EQ (clip.startQ, 13);
     EXPECT_EQ (clip.lengthQ, 132 - 13);
     EXPECT_EQ (clip.notes, (std::vector<ClipNote> { { 60, 0, intMax, 100 } }));
 
     paintEverything (e);
-    EXPECT_EQ (clip.notes, (std::vector<ClipNote> { { 60, 0, intMax, 100 } }));
+    EXPECT_EQ (Access::modelClips (e)[0].notes, (std::vector<ClipNote> { { 60, 0, intMax, 100 } }));
 }
 
 TEST (HugeClips, AHandEditedStateOfExtremeClipsPaintsAndOpens)
@@ -138,6 +139,6 @@ TEST (HugeClips, AHandEditedStateOfExtremeClipsPaintsAndOpens)
     // A clip starting a million quarters left of the timeline and reaching
     // past its end covers the fourth lane.
     const auto image = snapshot (*editor);
-    const auto body = lanes.overlaidWith (juce::Colour (0x5900bfff));
+    const auto body = laneColour.overlaidWith (juce::Colour (0x5900bfff));
     EXPECT_TRUE (near (image.getPixelAt (700, 130 + 150 + 20), body, 4));
 }

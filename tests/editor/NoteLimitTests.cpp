@@ -42,7 +42,7 @@ namespace
     {
         explicit Messages (CarvolinEditor& e)
         {
-            e.dialogs.showMessage = [this] (auto, const juce::String& title, const juce::String& message) { shown.push_back (title + ": " + message); };
+            e.getDialogs().showMessage = [this] (auto, const juce::String& title, const juce::String& message) { shown.push_back (title + ": " + message); };
         }
 
         std::vector<juce::String> shown;
@@ -58,10 +58,10 @@ TEST (NoteLimit, LoadingOrDroppingAFileBeyondItChangesNothingAndSaysSo)
     Access::addClip (*f.editor, 1, 0, 4, { { 60, 0, 960, 100 } });
     const auto before = Access::modelClips (*f.editor);
 
-    f.editor->loadMidiFromFile (file);
+    f.editor->getFiles().loadMidiFromFile (file);
     const juce::StringArray files { file.getFullPathName() };
-    f.editor->fileDragEnter (files, quarterX (20), laneY (1));
-    f.editor->filesDropped (files, quarterX (20), laneY (1));
+    lanes (*f.editor).fileDragEnter (files, quarterX (20), laneY (1));
+    lanes (*f.editor).filesDropped (files, quarterX (20), laneY (1));
     file.deleteFile();
 
     const auto expected = "Too Many Notes: " + file.getFileName() + " has more notes than Carvolin can hold (1048576); nothing was loaded.";
@@ -83,7 +83,7 @@ TEST (NoteLimit, PastesAndDuplicatesBeyondItAreRefusedWithAMessage)
     f.processor.getModel().restore (std::move (snapshot));
     const auto before = Access::modelClips (e);
 
-    Pointer { e }.click (quarterX (1), laneY (0));
+    Pointer { lanes (e) }.click (quarterX (1), laneY (0));
     e.keyPressed (ctrl ('C'));
     e.keyPressed (ctrl ('V'));
     e.keyPressed (ctrl ('D'));
@@ -91,13 +91,12 @@ TEST (NoteLimit, PastesAndDuplicatesBeyondItAreRefusedWithAMessage)
     EXPECT_EQ (Access::modelClips (e), before);
 
     // In the piano roll: two of the three notes are one too many; one fits.
-    Pointer { e }.doubleClick (quarterX (1), laneY (0));
+    Pointer { lanes (e) }.doubleClick (quarterX (1), laneY (0));
     auto& roll = *e.getPianoRoll();
-    juce::StringArray rollMessages;
-    roll.showMessage = [&rollMessages] (const juce::String&, const juce::String& message) { rollMessages.add (message); };
+    messages.shown.clear();
     roll.keyPressed (ctrl ('A'));
     roll.keyPressed (ctrl ('D'));
-    EXPECT_EQ (rollMessages, juce::StringArray ("The arrangement would have more notes than Carvolin can hold (1048576); nothing was duplicated."));
+    EXPECT_EQ (messages.shown, (std::vector<juce::String> { "Too Many Notes: The arrangement would have more notes than Carvolin can hold (1048576); nothing was duplicated." }));
     EXPECT_EQ (roll.getNotes().size(), 3u);
 
     roll.setTool (NoteTool::Draw);

@@ -32,10 +32,10 @@ TEST (MidiOutSwitch, IsAChangeOfTheArrangementKeptWithIt)
         EXPECT_TRUE (processor.getModel().getSnapshot()->midiOut);
         EXPECT_TRUE (documentText (processor).contains ("midiOut=\"1\""));
 
-        editor->undo();
+        lanes (*editor).getCommands().undo();
         EXPECT_FALSE (button.getToggleState());
         EXPECT_FALSE (documentText (processor).contains ("midiOut")) << "written only when on";
-        editor->redo();
+        lanes (*editor).getCommands().redo();
     }
 
     // A new editor shows it on; a document carrying it turns it on.
@@ -66,14 +66,14 @@ TEST (Playhead, ALineMarksWherePlaybackIsAndOnlyItsPlacesArePainted)
     // Quarter 4 at 32 bars: x = 210 + 4 * 880 / 128 = 237 (plus the block's 480 samples).
     head.ppq = 4.0 - 480.0 / 24000.0;
     f.processor.processBlock (audio, midi);
-    Access::timerCallback (e);
+    pumpMessages (100); // the playhead's timer
     const auto image = snapshot (e);
     EXPECT_EQ (image.getPixelAt (237, 300), juce::Colours::white);
     EXPECT_NE (image.getPixelAt (239, 300), juce::Colours::white);
 
     // Inside the open piano roll's clip, the roll shows it over its grid.
-    e.openPianoRoll (Access::clips (e)[0].get());
-    Access::timerCallback (e);
+    e.openPianoRoll (Access::clips (e)[0]->getClip()->id);
+    pumpMessages (100); // the playhead's timer
     const auto roll = snapshot (*e.getPianoRoll());
     EXPECT_EQ (roll.getPixelAt (60 + 4 * 1040 / 8, 300), juce::Colours::white);
 
@@ -81,7 +81,7 @@ TEST (Playhead, ALineMarksWherePlaybackIsAndOnlyItsPlacesArePainted)
     e.getPianoRoll()->close();
     f.processor.setPlayHead (nullptr);
     f.processor.processBlockBypassed (audio, midi);
-    Access::timerCallback (e);
+    pumpMessages (100); // the playhead's timer
     EXPECT_NE (snapshot (e).getPixelAt (237, 300), juce::Colours::white);
 }
 
@@ -94,7 +94,7 @@ TEST (Playhead, NotesPressedInThePianoRollSound)
     ASSERT_TRUE (f.processor.getPlayback().waitForPlan (5000));
     f.processor.prepareToPlay (48000.0, 64);
 
-    e.openPianoRoll (Access::clips (e)[0].get());
+    e.openPianoRoll (Access::clips (e)[0]->getClip()->id);
     Pointer pointer { *e.getPianoRoll() };
     const auto heard = [&f] {
         juce::AudioBuffer<float> audio (2, 64);

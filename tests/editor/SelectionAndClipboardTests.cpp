@@ -26,7 +26,7 @@ namespace
     std::vector<int> selectedStarts (CarvolinEditor& e)
     {
         std::vector<int> starts;
-        for (const auto id : e.getSelection().items())
+        for (const auto id : lanes (e).getSelection().items())
             starts.push_back (e.getModel().getSnapshot()->findClip (id)->data.startQ);
         std::sort (starts.begin(), starts.end());
         return starts;
@@ -41,24 +41,7 @@ namespace
             Access::addClip (*editor, 2, 8, 4);
             Access::addClip (*editor, 3, 16, 4);
             Access::addClip (*editor, 1, 40, 4);
-            editor->dialogs.showMenu = [this] (juce::PopupMenu menu, std::function<void (int)> chosen) {
-                lastMenu = std::move (menu);
-                choose = std::move (chosen);
-            };
         }
-
-        /** The items of the last right-click menu: text, and whether it can be chosen. */
-        std::vector<std::pair<juce::String, bool>> menuItems()
-        {
-            std::vector<std::pair<juce::String, bool>> items;
-            for (juce::PopupMenu::MenuItemIterator it (lastMenu); it.next();)
-                if (! it.getItem().isSeparator)
-                    items.emplace_back (it.getItem().text, it.getItem().isEnabled);
-            return items;
-        }
-
-        juce::PopupMenu lastMenu;
-        std::function<void (int)> choose;
     };
 } // namespace
 
@@ -67,7 +50,7 @@ TEST (ArrangementSelection, ARubberBandShiftClickAndKeysSelect)
 {
     ThreeClips f;
     auto& e = *f.editor;
-    Pointer pointer { e };
+    Pointer pointer { lanes (e) };
 
     // From empty space, a band over the first three clips selects them all.
     pointer.press (quarterX (30), laneY (2) + 20);
@@ -90,25 +73,25 @@ TEST (ArrangementSelection, ARubberBandShiftClickAndKeysSelect)
     EXPECT_EQ (selectedStarts (e), (std::vector<int> { 40 }));
 
     EXPECT_TRUE (e.keyPressed (ctrl ('a')));
-    EXPECT_EQ (e.getSelection().size(), 4u);
+    EXPECT_EQ (lanes (e).getSelection().size(), 4u);
     EXPECT_TRUE (e.keyPressed (key (juce::KeyPress::escapeKey)));
-    EXPECT_TRUE (e.getSelection().isEmpty());
+    EXPECT_TRUE (lanes (e).getSelection().isEmpty());
 
     e.keyPressed (ctrl ('a'));
     pointer.click (quarterX (60), laneY (3));
-    EXPECT_TRUE (e.getSelection().isEmpty()) << "a click on empty space clears";
+    EXPECT_TRUE (lanes (e).getSelection().isEmpty()) << "a click on empty space clears";
 }
 
 TEST (ArrangementSelection, MovingOneMovesAllOrNone)
 {
     ThreeClips f;
     auto& e = *f.editor;
-    Pointer pointer { e };
+    Pointer pointer { lanes (e) };
     e.keyPressed (ctrl ('a'));
-    Access::setSelectedClip (e, nullptr);
+    Access::select (e, 0);
     pointer.click (quarterX (1), laneY (0));
     pointer.shiftClick (quarterX (9), laneY (1));
-    ASSERT_EQ (e.getSelection().size(), 2u);
+    ASSERT_EQ (lanes (e).getSelection().size(), 2u);
     const auto steps = e.getModel().getHistory().getNumUndoSteps();
 
     // Dragging the second clip right by 4 quarters and down a lane takes the first along.
@@ -142,7 +125,7 @@ TEST (ArrangementSelection, ArrowKeysMoveTheSelectionAndDeleteRemovesIt)
 {
     ThreeClips f;
     auto& e = *f.editor;
-    Pointer pointer { e };
+    Pointer pointer { lanes (e) };
     pointer.click (quarterX (9), laneY (1));
     pointer.shiftClick (quarterX (17), laneY (2));
 
@@ -170,7 +153,7 @@ TEST (ArrangementSelection, ArrowKeysMoveTheSelectionAndDeleteRemovesIt)
 
     // The "Delete" button does the same, with any tool.
     e.keyPressed (ctrl ('a'));
-    e.setTool (EditTool::Draw);
+    lanes (e).setTool (EditTool::Draw);
     click (Access::deleteButton (e));
     EXPECT_TRUE (places (e).empty());
 
@@ -178,7 +161,7 @@ TEST (ArrangementSelection, ArrowKeysMoveTheSelectionAndDeleteRemovesIt)
     for (const auto& [k, tool] : { std::pair { '1', EditTool::Select }, { '2', EditTool::Draw }, { '3', EditTool::Drag }, { '4', EditTool::Resize } })
     {
         EXPECT_TRUE (e.keyPressed (juce::KeyPress (k)));
-        EXPECT_EQ (e.getCurrentTool(), tool);
+        EXPECT_EQ (lanes (e).getTool(), tool);
     }
 }
 
@@ -186,7 +169,7 @@ TEST (ArrangementClipboard, PasteGoesWhereTheLanesWereClickedOrTheNextPlaceAllFi
 {
     ThreeClips f;
     auto& e = *f.editor;
-    Pointer pointer { e };
+    Pointer pointer { lanes (e) };
     pointer.click (quarterX (1), laneY (0));
     pointer.shiftClick (quarterX (9), laneY (1));
     EXPECT_TRUE (e.keyPressed (ctrl ('c')));
@@ -233,8 +216,8 @@ TEST (ArrangementClipboard, DuplicateCutAndAClipboardThatOutlivesTheEditor)
         Access::addClip (e, 2, 2, 4);
         Access::addClip (e, 1, 6, 1);
         e.keyPressed (ctrl ('a'));
-        Pointer { e }.click (quarterX (1), laneY (0));
-        Pointer { e }.shiftClick (quarterX (3), laneY (1));
+        Pointer { lanes (e) }.click (quarterX (1), laneY (0));
+        Pointer { lanes (e) }.shiftClick (quarterX (3), laneY (1));
 
         // Right after the selection (ending at quarter 6), where the clip at 6
         // leaves room only from quarter 7.
@@ -248,7 +231,7 @@ TEST (ArrangementClipboard, DuplicateCutAndAClipboardThatOutlivesTheEditor)
 
     // The clipboard outlives the editor.
     std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
-    Pointer { *editor }.click (quarterX (40), laneY (2));
+    Pointer { lanes (*editor) }.click (quarterX (40), laneY (2));
     editor->keyPressed (ctrl ('v'));
     EXPECT_EQ (places (*editor)[3], (Place { 3, 40, 4 }));
     EXPECT_EQ (places (*editor)[4], (Place { 4, 42, 4 }));
@@ -261,42 +244,6 @@ TEST (ArrangementClipboard, DuplicateCutAndAClipboardThatOutlivesTheEditor)
     }
 }
 
-TEST (ArrangementClipboard, TheRightClickMenuDoesWhatTheKeysDo)
-{
-    ThreeClips f;
-    auto& e = *f.editor;
-    const auto rightClick = [&e] (int x, int y) {
-        e.mouseDown (mouseAt (e, x, y, juce::ModifierKeys::rightButtonModifier));
-        e.mouseUp (mouseAt (e, x, y));
-    };
-
-    rightClick (quarterX (60), laneY (3));
-    ASSERT_NE (f.choose, nullptr);
-    EXPECT_EQ (f.menuItems(), (std::vector<std::pair<juce::String, bool>> { { "Cut", false }, { "Copy", false }, { "Paste", false }, { "Duplicate", false }, { "Delete", false }, { "Select All", true }, { "Undo", false }, { "Redo", false } }));
-    EXPECT_TRUE (places (e).size() == 4 && e.getSelection().isEmpty()) << "a right-click draws, moves and selects nothing";
-
-    f.choose (CarvolinEditor::selectAllCommand);
-    EXPECT_EQ (e.getSelection().size(), 4u);
-    rightClick (quarterX (60), laneY (3));
-    f.choose (CarvolinEditor::copyCommand);
-    rightClick (quarterX (60), laneY (3));
-    f.choose (CarvolinEditor::deleteCommand);
-    EXPECT_TRUE (places (e).empty());
-    rightClick (quarterX (60), laneY (3));
-    f.choose (CarvolinEditor::undoCommand);
-    EXPECT_EQ (places (e).size(), 4u);
-    rightClick (quarterX (60), laneY (3));
-    f.choose (CarvolinEditor::redoCommand);
-    EXPECT_TRUE (places (e).empty());
-    rightClick (quarterX (0), laneY (0));
-    f.choose (CarvolinEditor::pasteCommand);
-    EXPECT_EQ (places (e).size(), 4u);
-    f.choose (CarvolinEditor::duplicateCommand);
-    EXPECT_EQ (places (e).size(), 8u);
-    f.choose (CarvolinEditor::cutCommand);
-    EXPECT_EQ (places (e).size(), 4u);
-}
-
 //==============================================================================
 TEST (ArrangementWheel, ScrollsAndZoomsAroundThePointer)
 {
@@ -305,39 +252,39 @@ TEST (ArrangementWheel, ScrollsAndZoomsAroundThePointer)
     const auto wheel = [&e] (float delta, juce::ModifierKeys mods, int x) {
         juce::MouseWheelDetails details {};
         details.deltaY = delta;
-        e.mouseWheelMove (mouseAt (e, x, laneY (0), mods), details);
+        lanes (e).mouseWheelMove (mouseAt (lanes (e), x, laneY (0), mods), details);
     };
 
     // Zoomed to 4 bars, the timeline is 7260 pixels: the wheel scrolls it, within its range.
     for (int i = 0; i < 28; ++i)
         Access::zoomInButton (e).triggerClick();
     pumpMessages (100);
-    ASSERT_EQ (e.getVisibleBars(), 4);
+    ASSERT_EQ (lanes (e).getView().visibleBars, 4);
     wheel (-1.0f, {}, 500);
-    EXPECT_EQ (e.getScrollOffset(), 256);
+    EXPECT_EQ (lanes (e).getView().scrollOffset, 256);
     wheel (3.0f, {}, 500);
-    EXPECT_EQ (e.getScrollOffset(), 0);
+    EXPECT_EQ (lanes (e).getView().scrollOffset, 0);
     wheel (-100.0f, {}, 500);
-    EXPECT_EQ (e.getScrollOffset(), 7260 - 880);
+    EXPECT_EQ (lanes (e).getView().scrollOffset, 7260 - 880);
 
     // Ctrl+wheel zooms; the quarter under the pointer stays under it.
     Access::scrollBar (e).setCurrentRangeStart (2000.0);
     pumpMessages (50);
     const auto x = 210 + 300;
-    const auto under = ArrangementGeometry::xToQuarter (x, e.getView());
+    const auto under = ArrangementGeometry::xToQuarter (x, lanes (e).getView());
     wheel (-1.0f, juce::ModifierKeys::ctrlModifier, x);
-    EXPECT_EQ (e.getVisibleBars(), 5);
-    EXPECT_EQ (ArrangementGeometry::xToQuarter (x, e.getView()), under);
+    EXPECT_EQ (lanes (e).getView().visibleBars, 5);
+    EXPECT_EQ (ArrangementGeometry::xToQuarter (x, lanes (e).getView()), under);
     wheel (1.0f, juce::ModifierKeys::ctrlModifier, x);
     wheel (1.0f, juce::ModifierKeys::ctrlModifier, x);
-    EXPECT_EQ (e.getVisibleBars(), 3);
-    EXPECT_EQ (ArrangementGeometry::xToQuarter (x, e.getView()), under);
+    EXPECT_EQ (lanes (e).getView().visibleBars, 3);
+    EXPECT_EQ (ArrangementGeometry::xToQuarter (x, lanes (e).getView()), under);
 
     // "+" and "-" keep the quarter at the lanes' left edge where it is.
-    const auto left = ArrangementGeometry::xToQuarter (210, e.getView());
+    const auto left = ArrangementGeometry::xToQuarter (210, lanes (e).getView());
     click (Access::zoomOutButton (e));
-    EXPECT_EQ (ArrangementGeometry::xToQuarter (210, e.getView()), left);
+    EXPECT_EQ (ArrangementGeometry::xToQuarter (210, lanes (e).getView()), left);
     click (Access::zoomInButton (e));
     click (Access::zoomInButton (e));
-    EXPECT_EQ (ArrangementGeometry::xToQuarter (210, e.getView()), left);
+    EXPECT_EQ (ArrangementGeometry::xToQuarter (210, lanes (e).getView()), left);
 }

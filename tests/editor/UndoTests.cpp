@@ -27,7 +27,7 @@ namespace
     {
         UndoFixture()
         {
-            editor->dialogs.showMessage = [] (auto, auto&, auto&) {};
+            editor->getDialogs().showMessage = [] (auto, auto&, auto&) {};
             Access::addClip (*editor, 1, 0, 4, { { 60, 0, 960, 100 }, { 64, 960, 480, 90 } });
             Access::addClip (*editor, 2, 8, 4, { { 48, 0, 240, 127 } });
             processor.getModel().perform ("Setup", [] (ArrangementModel::Edit& edit) { edit.setInstrument (1, 5); });
@@ -53,30 +53,30 @@ TEST (Undo, EveryKindOfChangeIsOneStepThatUndoAndRedoTakeBackAndRedo)
 
     const Case cases[] = {
         { "draw a clip", [] (UndoFixture& f) {
-             f.editor->setTool (EditTool::Draw);
-             Pointer { *f.editor }.dragFromTo (quarterX (20) + 1, laneY (2), quarterX (23) + 1, laneY (2));
+             lanes (*f.editor).setTool (EditTool::Draw);
+             Pointer { lanes (*f.editor) }.dragFromTo (quarterX (20) + 1, laneY (2), quarterX (23) + 1, laneY (2));
          } },
-        { "move a clip", [] (UndoFixture& f) { Pointer { *f.editor }.dragFromTo (quarterX (9), laneY (1), quarterX (17), laneY (3)); } },
+        { "move a clip", [] (UndoFixture& f) { Pointer { lanes (*f.editor) }.dragFromTo (quarterX (9), laneY (1), quarterX (17), laneY (3)); } },
         { "resize a clip", [] (UndoFixture& f) {
-             f.editor->setTool (EditTool::Resize);
-             Pointer { *f.editor }.dragFromTo (quarterX (4) - 1, laneY (0), quarterX (6) + 1, laneY (0));
+             lanes (*f.editor).setTool (EditTool::Resize);
+             Pointer { lanes (*f.editor) }.dragFromTo (quarterX (4) - 1, laneY (0), quarterX (6) + 1, laneY (0));
          } },
         { "delete a clip", [] (UndoFixture& f) {
-             Pointer { *f.editor }.click (quarterX (1), laneY (0));
+             Pointer { lanes (*f.editor) }.click (quarterX (1), laneY (0));
              f.editor->keyPressed (juce::KeyPress (juce::KeyPress::deleteKey));
          } },
         { "add a track", [] (UndoFixture& f) { click (Access::addTrackButton (*f.editor)); } },
         { "remove a track", [] (UndoFixture& f) { click (Access::removeTrackButton (*f.editor)); } },
         { "choose an instrument", [] (UndoFixture& f) { Access::tracks (*f.editor)[2]->instrumentBox.setSelectedId (22, juce::sendNotificationSync); } },
-        { "load a MIDI file", [] (UndoFixture& f) { f.editor->loadMidiFromFile (f.midi); } },
+        { "load a MIDI file", [] (UndoFixture& f) { f.editor->getFiles().loadMidiFromFile (f.midi); } },
         { "drop a MIDI file", [] (UndoFixture& f) {
              const juce::StringArray files { f.midi.getFullPathName() };
-             f.editor->fileDragEnter (files, quarterX (30), laneY (3));
-             f.editor->fileDragMove (files, quarterX (30), laneY (3));
-             f.editor->filesDropped (files, quarterX (30), laneY (3));
+             lanes (*f.editor).fileDragEnter (files, quarterX (30), laneY (3));
+             lanes (*f.editor).fileDragMove (files, quarterX (30), laneY (3));
+             lanes (*f.editor).filesDropped (files, quarterX (30), laneY (3));
          } },
         { "draw a note in the piano roll", [] (UndoFixture& f) {
-             Pointer { *f.editor }.doubleClick (quarterX (1), laneY (0));
+             Pointer { lanes (*f.editor) }.doubleClick (quarterX (1), laneY (0));
              Pointer { *f.editor->getPianoRoll() }.click (61, 50 + 10 * 12 + 6);
          } },
     };
@@ -123,25 +123,25 @@ TEST (Undo, TheEditorShowsEveryStepItTakesBack)
 {
     UndoFixture f;
     auto& e = *f.editor;
-    e.setTool (EditTool::Draw);
-    Pointer { e }.dragFromTo (quarterX (20) + 1, laneY (2), quarterX (23) + 1, laneY (2));
+    lanes (e).setTool (EditTool::Draw);
+    Pointer { lanes (e) }.dragFromTo (quarterX (20) + 1, laneY (2), quarterX (23) + 1, laneY (2));
     ASSERT_EQ (Access::clips (e).size(), 3u);
 
-    e.undo();
+    lanes (e).getCommands().undo();
     EXPECT_EQ (Access::clips (e).size(), 2u);
     EXPECT_EQ (Access::clipContainer (e).getNumChildComponents(), 2);
 
     // Undoing a deletion brings the clip back in its place in the order, and
     // its component paints under the clips after it, as before.
-    e.setTool (EditTool::Select);
-    Pointer { e }.click (quarterX (1), laneY (0));
-    e.deleteSelection();
+    lanes (e).setTool (EditTool::Select);
+    Pointer { lanes (e) }.click (quarterX (1), laneY (0));
+    lanes (e).getCommands().deleteSelection();
     ASSERT_EQ (Access::clips (e).size(), 1u);
-    e.undo();
+    lanes (e).getCommands().undo();
     ASSERT_EQ (Access::clips (e).size(), 2u);
-    EXPECT_EQ (Access::clips (e)[0]->startQ, 0);
-    EXPECT_EQ (Access::clipContainer (e).getIndexOfChildComponent (Access::clips (e)[0].get()), 0);
-    EXPECT_EQ (e.getSelectedClip(), nullptr) << "the selection went with the clip";
+    EXPECT_EQ (Access::modelClips (e)[0].startQ, 0);
+    EXPECT_EQ (Access::clipContainer (e).getIndexOfChildComponent (Access::clips (e)[0]), 0);
+    EXPECT_EQ (Access::selected (e), 0u) << "the selection went with the clip";
 }
 
 TEST (Undo, TheHistoryOutlivesTheEditorUntilTheHostSetsAState)
@@ -149,8 +149,8 @@ TEST (Undo, TheHistoryOutlivesTheEditorUntilTheHostSetsAState)
     CarvolinProcessor processor;
     {
         std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
-        editor->setTool (EditTool::Draw);
-        Pointer { *editor }.dragFromTo (quarterX (4) + 1, laneY (1), quarterX (8) + 1, laneY (1));
+        lanes (*editor).setTool (EditTool::Draw);
+        Pointer { lanes (*editor) }.dragFromTo (quarterX (4) + 1, laneY (1), quarterX (8) + 1, laneY (1));
         click (Access::addTrackButton (*editor));
         Access::tracks (*editor)[4]->instrumentBox.setSelectedId (12, juce::sendNotificationSync);
     }
@@ -163,15 +163,15 @@ TEST (Undo, TheHistoryOutlivesTheEditorUntilTheHostSetsAState)
     EXPECT_TRUE (Access::undoButton (*editor).isEnabled());
     EXPECT_FALSE (Access::redoButton (*editor).isEnabled());
 
-    editor->undo();
-    editor->undo();
+    lanes (*editor).getCommands().undo();
+    lanes (*editor).getCommands().undo();
     EXPECT_EQ (Access::tracks (*editor).size(), 4u);
-    editor->undo();
+    lanes (*editor).getCommands().undo();
     EXPECT_TRUE (Access::clips (*editor).empty());
     EXPECT_FALSE (Access::undoButton (*editor).isEnabled());
 
     // A project or preset the host loads starts a new history.
-    editor->redo();
+    lanes (*editor).getCommands().redo();
     juce::MemoryBlock blob;
     processor.getStateInformation (blob);
     processor.setStateInformation (blob.getData(), (int) blob.getSize());
@@ -190,7 +190,7 @@ TEST (Undo, ThePianoRollStepsThroughTheOneHistoryOfTheArrangement)
     // An arrangement edit, then the roll's note edits: one history, in the order they were made.
     click (Access::addTrackButton (e));
     const auto steps = model.getHistory().getNumUndoSteps();
-    Pointer { e }.doubleClick (quarterX (1), laneY (0));
+    Pointer { lanes (e) }.doubleClick (quarterX (1), laneY (0));
     auto& roll = *e.getPianoRoll();
     Pointer rollPointer { roll };
     rollPointer.click (61, 50 + 10 * 12 + 6);  // draw
@@ -223,7 +223,7 @@ TEST (Undo, ThePianoRollStepsThroughTheOneHistoryOfTheArrangement)
     // Closing adds nothing.
     roll.close();
     EXPECT_EQ (model.getHistory().getNumUndoSteps(), steps + 1);
-    EXPECT_EQ (Access::clips (e)[0]->notes.size(), 3u);
+    EXPECT_EQ (Access::modelClips (e)[0].notes.size(), 3u);
 }
 
 TEST (Undo, TheButtonsKeepEveryControlsPlace)

@@ -52,11 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
 
         if (! clips.empty())
         {
-            const auto longest = *std::max_element (clips.begin(), clips.end(), [] (auto* a, auto* b) { return a->lengthQ < b->lengthQ; });
+            const auto longest = *std::max_element (clips.begin(), clips.end(), [] (auto* a, auto* b) { return a->getClip()->data.lengthQ < b->getClip()->data.lengthQ; });
 
             for (auto* clip : { clips.front(), longest })
             {
-                editor.openPianoRoll (clip);
+                editor.openPianoRoll (clip->getClip()->id);
                 editor.paintEntireComponent (g, false);
                 editor.getPianoRoll()->close();
                 editor.paintEntireComponent (g, false);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using Access = CarvolinEditorTestAccess;
 using namespace TestHelpers;
 
@@ -22,13 +24,13 @@ namespace
         CommandFixture()
         {
             folder.getFile().createDirectory();
-            editor->dialogs.showMessage = [this] (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text) {
+            editor->getDialogs().showMessage = [this] (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text) {
                 messages.push_back ({ icon, title, text });
             };
-            editor->dialogs.launchChooser = [this] (std::shared_ptr<juce::FileChooser> chooser, int flags, std::function<void (const juce::FileChooser&)> completion) {
+            editor->getDialogs().launchChooser = [this] (std::shared_ptr<juce::FileChooser> chooser, int flags, std::function<void (const juce::FileChooser&)> completion) {
                 launched.push_back ({ std::move (chooser), flags, std::move (completion) });
             };
-            editor->dialogs.confirm = [this] (const juce::String& title, const juce::String& text, const juce::String& goAhead, std::function<void (bool)> answer) {
+            editor->getDialogs().confirm = [this] (const juce::String& title, const juce::String& text, const juce::String& goAhead, std::function<void (bool)> answer) {
                 questions.push_back ({ title, text, goAhead, std::move (answer) });
             };
         }
@@ -61,18 +63,6 @@ namespace
 } // namespace
 
 //==============================================================================
-TEST (SaveMidiCommand, NoClipsShowsAMessageAndNoDialog)
-{
-    CommandFixture f;
-    click (Access::saveMidiButton (*f.editor));
-
-    EXPECT_TRUE (f.launched.empty());
-    ASSERT_EQ (f.messages.size(), 1u);
-    EXPECT_EQ (f.messages[0].icon, juce::MessageBoxIconType::WarningIcon);
-    EXPECT_EQ (f.messages[0].title, "No Clips");
-    EXPECT_EQ (f.messages[0].text, "There are no clips to export. Create some clips with notes first!");
-}
-
 TEST (SaveMidiCommand, TheDialogSavesAndAsksBeforeReplacing)
 {
     CommandFixture f;
@@ -91,42 +81,60 @@ TEST (SaveMidiCommand, TheDialogSavesAndAsksBeforeReplacing)
     EXPECT_NE (f.launched[1].flags & juce::FileBrowserComponent::openMode, 0);
 }
 
-TEST (SaveMidiCommand, WritesWithTheMidExtensionAndReportsThePath)
+TEST (SaveMidiCommand, SaysWhatItDidAndWritesAMidFile)
 {
+    // In a message, {path} stands for the full path of the file written.
+    const ClipData withNotes { 2, 0, 4, { { 60, 0, 960, 100 } } };
+    const ClipData withoutNotes { 1, 0, 4, {} };
+    const Message saved { juce::MessageBoxIconType::InfoIcon, "MIDI Saved", "Successfully saved to:\n{path}" };
+
     struct Case
     {
-        const char* chosen;
-        const char* written;
+        const char* name;
+        std::optional<ClipData> clip;
+        const char* chosen;   ///< what the dialog gave; null: "Save MIDI" clicked
+        const char* existing; ///< a file there before, or null
+        const char* written;  ///< the file written, or null for none
+        Message message;
     };
-    const Case cases[] = { { "song", "song.mid" }, { "song.MID", "song.mid" }, { "song.midi", "song.mid" }, { "take.mid", "take.mid" } };
+
+    const Case cases[] = {
+        { "no clips: no dialog", std::nullopt, nullptr, nullptr, nullptr, { juce::MessageBoxIconType::WarningIcon, "No Clips", "There are no clips to export. Create some clips with notes first!" } },
+        { "a name without extension", withNotes, "song", nullptr, "song.mid", saved },
+        { "another case", withNotes, "song.MID", nullptr, "song.mid", saved },
+        { "another extension", withNotes, "song.midi", nullptr, "song.mid", saved },
+        { "the extension", withNotes, "take.mid", nullptr, "take.mid", saved },
+        { "a file the dialog asked about is replaced", withNotes, "song.mid", "song.mid", "song.mid", saved },
+        { "clips without notes", withoutNotes, "song", nullptr, nullptr, { juce::MessageBoxIconType::WarningIcon, "Save Failed", "Failed to save MIDI file." } },
+    };
 
     for (const auto& c : cases)
     {
         CommandFixture f;
-        Access::addClip (*f.editor, 2, 0, 4, { { 60, 0, 960, 100 } });
-        f.editor->saveMidiToFile (f.folder.getFile().getChildFile (c.chosen));
+        const auto folder = f.folder.getFile();
+        if (c.clip.has_value())
+            Access::addClip (*f.editor, c.clip->track, c.clip->startQ, c.clip->lengthQ, c.clip->notes);
+        if (c.existing != nullptr)
+            folder.getChildFile (c.existing).replaceWithText ("old");
 
-        const auto written = f.folder.getFile().getChildFile (c.written);
-        EXPECT_TRUE (written.existsAsFile()) << c.chosen;
-        ASSERT_EQ (f.messages.size(), 1u) << c.chosen;
-        EXPECT_EQ (f.messages[0].icon, juce::MessageBoxIconType::InfoIcon);
-        EXPECT_EQ (f.messages[0].title, "MIDI Saved");
-        EXPECT_EQ (f.messages[0].text, "Successfully saved to:\n" + written.getFullPathName());
+        if (c.chosen == nullptr)
+            click (Access::saveMidiButton (*f.editor));
+        else
+            f.editor->getFiles().saveMidiToFile (folder.getChildFile (c.chosen));
+
+        EXPECT_TRUE (f.launched.empty() && f.questions.empty()) << c.name;
+        const auto written = c.written != nullptr ? folder.getChildFile (c.written) : juce::File();
+        EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), c.written != nullptr ? 1 : 0) << c.name;
+        if (c.written != nullptr)
+        {
+            EXPECT_TRUE (written.loadFileAsString().startsWith ("MThd")) << c.name;
+        }
+
+        ASSERT_EQ (f.messages.size(), 1u) << c.name;
+        EXPECT_EQ (f.messages[0].icon, c.message.icon) << c.name;
+        EXPECT_EQ (f.messages[0].title, c.message.title) << c.name;
+        EXPECT_EQ (f.messages[0].text, c.message.text.replace ("{path}", written.getFullPathName())) << c.name;
     }
-}
-
-TEST (SaveMidiCommand, AnExistingFileTheUserConfirmedIsReplaced)
-{
-    CommandFixture f;
-    Access::addClip (*f.editor, 1, 0, 4, { { 60, 0, 960, 100 } });
-    const auto existing = f.folder.getFile().getChildFile ("song.mid");
-    existing.replaceWithText ("old");
-
-    f.editor->saveMidiToFile (existing);
-    EXPECT_EQ (existing.getSize(), 42);
-    ASSERT_EQ (f.messages.size(), 1u);
-    EXPECT_EQ (f.messages[0].title, "MIDI Saved");
-    EXPECT_TRUE (f.questions.empty()) << "the dialog itself asked about song.mid";
 }
 
 TEST (SaveMidiCommand, ANameThatBecomesAnExistingFileAsksFirst)
@@ -139,7 +147,7 @@ TEST (SaveMidiCommand, ANameThatBecomesAnExistingFileAsksFirst)
         const auto existing = f.folder.getFile().getChildFile ("song.mid");
         existing.replaceWithText ("old");
 
-        f.editor->saveMidiToFile (f.folder.getFile().getChildFile ("song"));
+        f.editor->getFiles().saveMidiToFile (f.folder.getFile().getChildFile ("song"));
         ASSERT_EQ (f.questions.size(), 1u);
         EXPECT_EQ (f.questions[0].title, "Replace File?");
         EXPECT_EQ (f.questions[0].text, "A file named \"song.mid\" already exists in this folder. Replace it?");
@@ -169,7 +177,7 @@ TEST (SaveMidiCommand, ANameThatBecomesAnExistingFileAsksFirst)
     {
         CommandFixture f;
         Access::addClip (*f.editor, 1, 0, 4, { { 60, 0, 960, 100 } });
-        f.editor->saveMidiToFile (folder.getFile().getChildFile ("song"));
+        f.editor->getFiles().saveMidiToFile (folder.getFile().getChildFile ("song"));
         ASSERT_EQ (f.questions.size(), 1u);
         late = f.questions[0].answer;
     }
@@ -177,26 +185,13 @@ TEST (SaveMidiCommand, ANameThatBecomesAnExistingFileAsksFirst)
     EXPECT_EQ (folder.getFile().getChildFile ("song.mid").loadFileAsString(), "old");
 }
 
-TEST (SaveMidiCommand, EmptyClipsFailWithoutAFile)
-{
-    CommandFixture f;
-    Access::addClip (*f.editor, 1, 0, 4);
-    f.editor->saveMidiToFile (f.folder.getFile().getChildFile ("song"));
-
-    EXPECT_EQ (f.folder.getFile().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
-    ASSERT_EQ (f.messages.size(), 1u);
-    EXPECT_EQ (f.messages[0].icon, juce::MessageBoxIconType::WarningIcon);
-    EXPECT_EQ (f.messages[0].title, "Save Failed");
-    EXPECT_EQ (f.messages[0].text, "Failed to save MIDI file.");
-}
-
 TEST (SaveMidiCommand, CancelledOrImpossibleChoicesEndSilently)
 {
     CommandFixture f;
     Access::addClip (*f.editor, 1, 0, 4, { { 60, 0, 960, 100 } });
-    f.editor->saveMidiToFile (juce::File());
-    f.editor->saveMidiToFile (f.folder.getFile());
-    f.editor->saveMidiToFile (f.folder.getFile().getChildFile ("missing/song.mid"));
+    f.editor->getFiles().saveMidiToFile (juce::File());
+    f.editor->getFiles().saveMidiToFile (f.folder.getFile());
+    f.editor->getFiles().saveMidiToFile (f.folder.getFile().getChildFile ("missing/song.mid"));
     EXPECT_TRUE (f.messages.empty());
 }
 
@@ -206,18 +201,18 @@ TEST (LoadMidiCommand, ReplacesEveryClipWithOneUnselectedClip)
     CommandFixture f;
     auto& e = *f.editor;
     Access::addClip (e, 1, 0, 4);
-    auto& other = Access::addClip (e, 3, 8, 4);
-    Access::setSelectedClip (e, &other);
+    const auto other = Access::addClip (e, 3, 8, 4);
+    Access::select (e, other);
 
     using namespace MidiBytes;
     const auto midi = writeFile (f.folder.getFile(), "two channels.mid",
                                  file (1, 480, { track ({ { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }), track ({ { 960, 0x93, 40, 90 }, { 960, 0x83, 40, 0 } }) }));
-    e.loadMidiFromFile (midi);
+    e.getFiles().loadMidiFromFile (midi);
 
-    auto& clips = Access::clips (e);
+    const auto clips = Access::clips (e);
     ASSERT_EQ (clips.size(), 1u);
-    EXPECT_EQ (static_cast<const ClipData&> (*clips[0]), (ClipData { 1, 0, 4, { { 60, 0, 960, 100 }, { 40, 1920, 1920, 90 } } }));
-    EXPECT_EQ (e.getSelectedClip(), nullptr);
+    EXPECT_EQ (Access::modelClips (e)[0], (ClipData { 1, 0, 4, { { 60, 0, 960, 100 }, { 40, 1920, 1920, 90 } } }));
+    EXPECT_EQ (Access::selected (e), 0u);
     EXPECT_EQ (clips[0]->getParentComponent(), &Access::clipContainer (e));
     EXPECT_EQ (clips[0]->getBounds(), juce::Rectangle<int> (0, 6, 27, 38));
 
@@ -230,26 +225,26 @@ TEST (LoadMidiCommand, ReplacesEveryClipWithOneUnselectedClip)
     EXPECT_EQ (StateDocument::readClips (f.processor.getSavedState().get()).size(), 1u);
 
     // It opens in the piano roll on a double-click.
-    Pointer { e }.doubleClick (212, 155);
+    Pointer { lanes (e) }.doubleClick (212, 155);
     ASSERT_NE (e.getPianoRoll(), nullptr);
-    EXPECT_EQ (e.getPianoRollClip(), clips[0].get());
+    EXPECT_EQ (Access::pianoRollClip (e), clips[0]->getClip()->id);
 }
 
 TEST (LoadMidiCommand, AFailedLoadChangesNothing)
 {
     CommandFixture f;
     auto& e = *f.editor;
-    auto& kept = Access::addClip (e, 2, 0, 4);
-    Access::setSelectedClip (e, &kept);
+    const auto kept = Access::addClip (e, 2, 0, 4);
+    Access::select (e, kept);
     e.writeStateToProcessor();
     const auto stateBefore = f.processor.getSavedState();
 
     using namespace MidiBytes;
     const auto noNotes = writeFile (f.folder.getFile(), "quiet.mid", file (0, 480, { track ({ { 0, 0xb0, 7, 100 } }) }));
-    e.loadMidiFromFile (noNotes);
+    e.getFiles().loadMidiFromFile (noNotes);
 
     EXPECT_EQ (Access::clips (e).size(), 1u);
-    EXPECT_EQ (e.getSelectedClip(), &kept);
+    EXPECT_EQ (Access::selected (e), kept);
     EXPECT_EQ (f.processor.getSavedState(), stateBefore);
     ASSERT_EQ (f.messages.size(), 1u);
     EXPECT_EQ (f.messages[0].icon, juce::MessageBoxIconType::WarningIcon);
@@ -257,8 +252,8 @@ TEST (LoadMidiCommand, AFailedLoadChangesNothing)
     EXPECT_EQ (f.messages[0].text, "Failed to load MIDI file: quiet.mid");
 
     // A cancelled dialog or a folder: nothing, silently.
-    e.loadMidiFromFile (juce::File());
-    e.loadMidiFromFile (f.folder.getFile());
+    e.getFiles().loadMidiFromFile (juce::File());
+    e.getFiles().loadMidiFromFile (f.folder.getFile());
     EXPECT_EQ (f.messages.size(), 1u);
 }
 
@@ -267,22 +262,22 @@ TEST (LoadMidiCommand, ALongFileRunsPastTheTimeline)
     CommandFixture f;
     using namespace MidiBytes;
     const auto midi = writeFile (f.folder.getFile(), "long.mid", file (0, 480, { track ({ { 0, 0x90, 60, 100 }, { 480 * 200, 0x80, 60, 0 } }) }));
-    f.editor->loadMidiFromFile (midi);
+    f.editor->getFiles().loadMidiFromFile (midi);
     ASSERT_EQ (Access::clips (*f.editor).size(), 1u);
-    EXPECT_EQ (Access::clips (*f.editor)[0]->lengthQ, 200);
+    EXPECT_EQ (Access::modelClips (*f.editor)[0].lengthQ, 200);
 }
 
 TEST (LoadMidiCommand, AnOpenPianoRollOfAReplacedClipCloses)
 {
     CommandFixture f;
     auto& e = *f.editor;
-    auto& clip = Access::addClip (e, 1, 0, 4);
-    e.openPianoRoll (&clip);
+    const auto clip = Access::addClip (e, 1, 0, 4);
+    e.openPianoRoll (clip);
 
     using namespace MidiBytes;
-    e.loadMidiFromFile (writeFile (f.folder.getFile(), "a.mid", file (0, 480, { track ({ { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }) })));
+    e.getFiles().loadMidiFromFile (writeFile (f.folder.getFile(), "a.mid", file (0, 480, { track ({ { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 } }) })));
     EXPECT_FALSE (e.getPianoRoll()->isVisible());
-    EXPECT_EQ (e.getPianoRollClip(), nullptr);
+    EXPECT_EQ (Access::pianoRollClip (e), 0u);
     e.getPianoRoll()->close(); // safe: there is no clip to write into
 }
 

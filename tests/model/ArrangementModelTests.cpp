@@ -263,7 +263,7 @@ TEST (StateDocument, TracksAndInstrumentsAreReadBack)
     };
 
     const Case cases[] = {
-        { "a document from before tracks were kept", R"(<CarvolinState><Clip track="2"/></CarvolinState>)", 4, {} },
+        { "a document without tracks: the four of a new arrangement", R"(<CarvolinState><Clip track="2"/></CarvolinState>)", 4, {} },
         { "tracks and instruments", R"(<CarvolinState tracks="6"><Track number="2" instrument="7"/><Track number="6" instrument="24"/></CarvolinState>)", 6, { { 2, 7 }, { 6, 24 } } },
         { "a clip beyond the count raises it", R"(<CarvolinState tracks="2"><Clip track="9"/></CarvolinState>)", 9, {} },
         { "up to 16", R"(<CarvolinState><Clip track="40"/></CarvolinState>)", 16, {} },

@@ -186,21 +186,14 @@ TEST (StateDocument, WritesElementsAndAttributesInOrder)
 TEST (EditorState, RestoresClipsAsTheyAreAndLaysThemOut)
 {
     RestoredEditor r (R"(<CarvolinState><Clip/><Clip track="40" startQ="4" lengthQ="4"><Note startTick="99999"/></Clip></CarvolinState>)");
-    auto& clips = Access::clips (*r.editor);
+    const auto clips = Access::clips (*r.editor);
 
     ASSERT_EQ (clips.size(), 2u);
     EXPECT_EQ (clips[0]->getBounds(), juce::Rectangle<int> (0, 6, 27, 38)) << "track 0 in lane 1";
     // A clip beyond the tracks brings them up to 16; track 40 shows in the last lane.
     EXPECT_EQ (Access::tracks (*r.editor).size(), 16u);
     EXPECT_EQ (clips[1]->getY(), 50 * 15 + 6) << "track 40 in the last lane";
-    EXPECT_EQ (clips[1]->notes.front().startTick, 99999);
-    EXPECT_NE (clips[1]->onDoubleClick, nullptr);
-    EXPECT_EQ (clips[1]->getParentComponent(), &Access::clipContainer (*r.editor));
-
-    // The callback opens the piano roll, like a double-click does.
-    clips[1]->onDoubleClick (clips[1].get());
-    ASSERT_NE (r.editor->getPianoRoll(), nullptr);
-    EXPECT_EQ (r.editor->getPianoRollClip(), clips[1].get());
+    EXPECT_EQ (clips[1]->getClip()->data.notes.front().startTick, 99999);
 }
 
 TEST (EditorState, AnotherRootRestoresNothing)
@@ -239,21 +232,21 @@ TEST (EditorState, WriteThenRestoreKeepsClipsAndNotesInOrder)
     EXPECT_EQ (processor.getMidiFolderPath(), moduleFolder.getFullPathName());
 
     std::unique_ptr<CarvolinEditor> reopened (static_cast<CarvolinEditor*> (processor.createEditor()));
-    auto& clips = Access::clips (*reopened);
+    const auto clips = Access::clips (*reopened);
     ASSERT_EQ (clips.size(), written.size());
     for (size_t i = 0; i < written.size(); ++i)
-        EXPECT_EQ (static_cast<const ClipData&> (*clips[i]), written[i]);
+        EXPECT_EQ (clips[i]->getClip()->data, written[i]);
 
     // Tracks, tool and zoom are not saved.
     EXPECT_EQ (Access::tracks (*reopened).size(), 4u);
-    EXPECT_EQ (reopened->getVisibleBars(), 32);
+    EXPECT_EQ (lanes (*reopened).getView().visibleBars, 32);
 }
 
 TEST (EditorState, TheHostGetsEveryCompletedEditWithoutClosingTheEditor)
 {
     EditorFixture f;
     auto& e = *f.editor;
-    Pointer pointer { e };
+    Pointer pointer { lanes (e) };
 
     const auto hostSees = [&f] {
         juce::MemoryBlock blob;
@@ -262,25 +255,25 @@ TEST (EditorState, TheHostGetsEveryCompletedEditWithoutClosingTheEditor)
     };
 
     // Draw a clip in the second lane.
-    e.setTool (EditTool::Draw);
+    lanes (e).setTool (EditTool::Draw);
     pointer.dragFromTo (210 + 56, 205, 210 + 83, 205);
     ASSERT_EQ (hostSees().size(), 1u);
     EXPECT_EQ (hostSees()[0].startQ, 8);
 
     // Move it.
-    e.setTool (EditTool::Select);
+    lanes (e).setTool (EditTool::Select);
     pointer.dragFromTo (210 + 57, 205, 210 + 57 + 55, 255);
     EXPECT_EQ (hostSees()[0].track, 3);
     EXPECT_EQ (hostSees()[0].startQ, 16);
 
     // Resize it.
-    e.setTool (EditTool::Resize);
-    const auto right = e.getSelectedClip()->getRight() + 210;
+    lanes (e).setTool (EditTool::Resize);
+    const auto right = Access::componentOf (e, Access::selected (e))->getRight() + 210;
     pointer.dragFromTo (right - 1, 255, right + 30, 255);
     EXPECT_GT (hostSees()[0].lengthQ, 4);
 
     // Draw a note in the piano roll: the host has it before "X".
-    e.setTool (EditTool::Select);
+    lanes (e).setTool (EditTool::Select);
     pointer.doubleClick (210 + 115, 255);
     ASSERT_NE (e.getPianoRoll(), nullptr);
     Pointer { *e.getPianoRoll() }.click (61, 176);

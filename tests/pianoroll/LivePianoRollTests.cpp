@@ -34,8 +34,8 @@ namespace
     {
         OpenRoll()
         {
-            auto& clip = Access::addClip (*editor, 1, 0, 4, old);
-            editor->openPianoRoll (&clip);
+            const auto clip = Access::addClip (*editor, 1, 0, 4, old);
+            editor->openPianoRoll (clip);
             roll().setTool (NoteTool::Select);
         }
 
@@ -166,17 +166,17 @@ TEST (LivePianoRoll, TheRollClosesWithoutWritingWhenItsClipGoes)
              juce::AudioProcessor::copyXmlToBinary (*juce::parseXML (R"(<CarvolinState><Clip track="1" startQ="0" lengthQ="4"/></CarvolinState>)"), blob);
              f.processor.setStateInformation (blob.getData(), (int) blob.getSize());
          } },
-        { "Delete in the arrangement", [] (EditorFixture& f) { f.editor->deleteSelection(); } },
+        { "Delete in the arrangement", [] (EditorFixture& f) { lanes (*f.editor).getCommands().deleteSelection(); } },
     };
 
     for (const auto& c : cases)
     {
         EditorFixture f;
         auto& e = *f.editor;
-        e.setTool (EditTool::Draw);
-        Pointer { e }.dragFromTo (quarterX (0) + 1, laneY (0), quarterX (4) + 1, laneY (0));
-        e.setTool (EditTool::Select);
-        Pointer { e }.doubleClick (quarterX (1), laneY (0));
+        lanes (e).setTool (EditTool::Draw);
+        Pointer { lanes (e) }.dragFromTo (quarterX (0) + 1, laneY (0), quarterX (4) + 1, laneY (0));
+        lanes (e).setTool (EditTool::Select);
+        Pointer { lanes (e) }.doubleClick (quarterX (1), laneY (0));
         auto& roll = *e.getPianoRoll();
         Pointer { roll }.click (x (100), y (80)); // a note drawn
         ASSERT_EQ (Access::modelClips (e).size(), 1u);
@@ -186,7 +186,7 @@ TEST (LivePianoRoll, TheRollClosesWithoutWritingWhenItsClipGoes)
 
         EXPECT_FALSE (roll.isVisible()) << c.name;
         EXPECT_FALSE (roll.isAttached()) << c.name;
-        EXPECT_EQ (e.getPianoRollClip(), nullptr) << c.name;
+        EXPECT_EQ (Access::pianoRollClip (e), 0u) << c.name;
 
         // Nothing it does afterwards writes anywhere.
         const auto clipsNow = Access::modelClips (e);

@@ -22,13 +22,13 @@ TEST (PianoRollWindow, DoubleClickWithSelectOpensOverTheWholeWindow)
 {
     EditorFixture f;
     auto& e = *f.editor;
-    auto& clip = Access::addClip (e, 1, 0, 4);
+    const auto clip = Access::addClip (e, 1, 0, 4);
 
-    Pointer { e }.doubleClick (215, laneY (0));
+    Pointer { lanes (e) }.doubleClick (215, laneY (0));
 
     auto* roll = e.getPianoRoll();
     ASSERT_NE (roll, nullptr);
-    EXPECT_EQ (e.getPianoRollClip(), &clip);
+    EXPECT_EQ (Access::pianoRollClip (e), clip);
     EXPECT_TRUE (roll->isVisible());
     EXPECT_EQ (roll->getParentComponent(), &e);
     EXPECT_EQ (roll->getBounds(), e.getLocalBounds());
@@ -47,7 +47,7 @@ TEST (PianoRollWindow, CoversTheWholeEditorAtEverySize)
     EditorFixture f;
     auto& e = *f.editor;
     Access::addClip (e, 1, 0, 4);
-    Pointer { e }.doubleClick (215, laneY (0));
+    Pointer { lanes (e) }.doubleClick (215, laneY (0));
     auto* roll = e.getPianoRoll();
     ASSERT_NE (roll, nullptr);
 
@@ -69,11 +69,11 @@ TEST (PianoRollWindow, DoubleClickWithOtherToolsOrOnEmptySpaceOpensNothing)
     auto& e = *f.editor;
     Access::addClip (e, 1, 0, 4);
 
-    Pointer { e }.doubleClick (600, laneY (2));
+    Pointer { lanes (e) }.doubleClick (600, laneY (2));
     EXPECT_EQ (e.getPianoRoll(), nullptr);
 
-    e.setTool (EditTool::Draw);
-    Pointer { e }.doubleClick (215, laneY (0));
+    lanes (e).setTool (EditTool::Draw);
+    Pointer { lanes (e) }.doubleClick (215, laneY (0));
     EXPECT_EQ (e.getPianoRoll(), nullptr);
 }
 
@@ -82,21 +82,21 @@ TEST (PianoRollWindow, EachEditReachesTheClipAtOnceAndXKeepsItInListOrder)
     EditorFixture f;
     auto& e = *f.editor;
     const std::vector<ClipNote> old { { 12, 0, 480, 64 }, { 70, 960, 240, 127 } };
-    auto& clip = Access::addClip (e, 1, 0, 4, old);
-    const auto before = snapshot (clip);
+    const auto clip = Access::addClip (e, 1, 0, 4, old);
+    const auto before = snapshot (*Access::componentOf (e, clip));
 
-    e.openPianoRoll (&clip);
+    e.openPianoRoll (clip);
     auto& roll = *e.getPianoRoll();
     drawNote (roll);
     const std::vector<ClipNote> expected { old[0], old[1], { 98, 0, 240, 100 } };
-    EXPECT_EQ (clip.notes, expected) << "the clip has the note as soon as it is drawn; pitch 12 survives";
+    EXPECT_EQ (Access::clipData (e, clip).notes, expected) << "the clip has the note as soon as it is drawn; pitch 12 survives";
 
     click (PR::closeButton (roll));
     EXPECT_FALSE (roll.isVisible());
-    EXPECT_EQ (clip.notes, expected);
+    EXPECT_EQ (Access::clipData (e, clip).notes, expected);
 
     // The miniature shows the new note.
-    const auto after = snapshot (clip);
+    const auto after = snapshot (*Access::componentOf (e, clip));
     bool changed = false;
     for (int y = 0; y < after.getHeight() && ! changed; ++y)
         for (int x = 0; x < after.getWidth() && ! changed; ++x)
@@ -108,31 +108,31 @@ TEST (PianoRollWindow, OpeningAnotherClipKeepsBothClipsNotes)
 {
     EditorFixture f;
     auto& e = *f.editor;
-    auto& a = Access::addClip (e, 1, 0, 4);
-    auto& b = Access::addClip (e, 2, 0, 4, { { 60, 0, 960, 100 } });
-    Pointer pointer { e };
+    const auto a = Access::addClip (e, 1, 0, 4);
+    const auto b = Access::addClip (e, 2, 0, 4, { { 60, 0, 960, 100 } });
+    Pointer pointer { lanes (e) };
 
     pointer.doubleClick (215, laneY (0));
     drawNote (*e.getPianoRoll());
     click (PR::closeButton (*e.getPianoRoll()));
-    ASSERT_EQ (a.notes.size(), 1u);
+    ASSERT_EQ (Access::clipData (e, a).notes.size(), 1u);
 
     pointer.doubleClick (215, laneY (1));
-    ASSERT_EQ (e.getPianoRollClip(), &b);
+    ASSERT_EQ (Access::pianoRollClip (e), b);
     drawNote (*e.getPianoRoll());
 
     // Reopening without X keeps B's edit too: every edit is in the arrangement.
     pointer.doubleClick (215, laneY (1)); // the piano roll covers the window, but a host could call it
-    EXPECT_EQ (a.notes.size(), 1u);
-    EXPECT_EQ (b.notes, (std::vector<ClipNote> { { 60, 0, 960, 100 }, { 98, 0, 240, 100 } }));
+    EXPECT_EQ (Access::clipData (e, a).notes.size(), 1u);
+    EXPECT_EQ (Access::clipData (e, b).notes, (std::vector<ClipNote> { { 60, 0, 960, 100 }, { 98, 0, 240, 100 } }));
 }
 
 TEST (PianoRollWindow, ClosingTheEditorKeepsThePianoRollsEdits)
 {
     CarvolinProcessor processor;
     std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
-    auto& clip = Access::addClip (*editor, 1, 0, 4, { { 60, 0, 960, 100 } });
-    editor->openPianoRoll (&clip);
+    const auto clip = Access::addClip (*editor, 1, 0, 4, { { 60, 0, 960, 100 } });
+    editor->openPianoRoll (clip);
     drawNote (*editor->getPianoRoll());
     editor.reset();
 
@@ -147,7 +147,7 @@ TEST (PianoRollWindow, DeletingTheOpenClipThenClosingIsSafe)
     EditorFixture f;
     auto& e = *f.editor;
     Access::addClip (e, 1, 0, 4);
-    Pointer { e }.doubleClick (215, laneY (0));
+    Pointer { lanes (e) }.doubleClick (215, laneY (0));
     auto& roll = *e.getPianoRoll();
     drawNote (roll);
 
@@ -159,9 +159,9 @@ TEST (PianoRollWindow, DeletingTheOpenClipThenClosingIsSafe)
     EXPECT_TRUE (roll.isVisible());
 
     // A clip removed anyway (a host may call the command) closes its piano roll.
-    e.deleteSelection();
+    lanes (e).getCommands().deleteSelection();
     EXPECT_TRUE (Access::clips (e).empty());
-    EXPECT_EQ (e.getPianoRollClip(), nullptr);
+    EXPECT_EQ (Access::pianoRollClip (e), 0u);
     EXPECT_FALSE (roll.isAttached());
     EXPECT_FALSE (roll.isVisible()) << "the piano roll of a deleted clip closes";
 

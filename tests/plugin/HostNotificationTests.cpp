@@ -34,7 +34,7 @@ namespace
     {
         Listened()
         {
-            editor->dialogs.showMessage = [] (auto, auto&, auto&) {};
+            editor->getDialogs().showMessage = [] (auto, auto&, auto&) {};
             Access::addClip (*editor, 1, 0, 4, { { 90, 0, 960, 100 } });
             Access::addClip (*editor, 2, 8, 4);
             processor.addListener (&host);
@@ -52,19 +52,19 @@ TEST (HostNotification, OneNoticeForEveryChangeTheUserMakes)
 {
     const std::pair<const char*, Action> cases[] = {
         { "draw a clip", [] (Listened& f) {
-             f.editor->setTool (EditTool::Draw);
-             Pointer { *f.editor }.dragFromTo (quarterX (20) + 1, laneY (2), quarterX (23) + 1, laneY (2));
+             lanes (*f.editor).setTool (EditTool::Draw);
+             Pointer { lanes (*f.editor) }.dragFromTo (quarterX (20) + 1, laneY (2), quarterX (23) + 1, laneY (2));
          } },
-        { "move a clip", [] (Listened& f) { Pointer { *f.editor }.dragFromTo (quarterX (1), laneY (0), quarterX (17), laneY (3)); } },
+        { "move a clip", [] (Listened& f) { Pointer { lanes (*f.editor) }.dragFromTo (quarterX (1), laneY (0), quarterX (17), laneY (3)); } },
         { "delete a clip", [] (Listened& f) {
-             Pointer { *f.editor }.click (quarterX (1), laneY (0));
+             Pointer { lanes (*f.editor) }.click (quarterX (1), laneY (0));
              f.editor->keyPressed (juce::KeyPress (juce::KeyPress::deleteKey));
          } },
         { "add a track", [] (Listened& f) { click (Access::addTrackButton (*f.editor)); } },
         { "choose an instrument", [] (Listened& f) { Access::tracks (*f.editor)[1]->instrumentBox.setSelectedId (7, juce::sendNotificationSync); } },
         { "MIDI Out", [] (Listened& f) { click (Access::midiOutButton (*f.editor)); } },
         { "a note drawn in the piano roll", [] (Listened& f) {
-             f.editor->openPianoRoll (Access::clips (*f.editor)[0].get());
+             f.editor->openPianoRoll (Access::clips (*f.editor)[0]->getClip()->id);
              f.host.stateChanges = 0;
              Pointer { *f.editor->getPianoRoll() }.click (61, 50 + 10 * 12 + 6);
          } },
@@ -75,7 +75,7 @@ TEST (HostNotification, OneNoticeForEveryChangeTheUserMakes)
          } },
         { "a redo", [] (Listened& f) {
              click (Access::addTrackButton (*f.editor));
-             f.editor->undo();
+             lanes (*f.editor).getCommands().undo();
              f.host.stateChanges = 0;
              click (Access::redoButton (*f.editor));
          } },
@@ -98,31 +98,31 @@ TEST (HostNotification, NoNoticeForWhatTheStateDoesNotKeep)
              f.editor.reset (static_cast<CarvolinEditor*> (f.processor.createEditor()));
          } },
         { "selecting", [] (Listened& f) {
-             Pointer { *f.editor }.click (quarterX (1), laneY (0));
-             Pointer { *f.editor }.shiftClick (quarterX (9), laneY (1));
+             Pointer { lanes (*f.editor) }.click (quarterX (1), laneY (0));
+             Pointer { lanes (*f.editor) }.shiftClick (quarterX (9), laneY (1));
              f.editor->keyPressed (ctrl ('A'));
              f.editor->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
-             Pointer { *f.editor }.dragFromTo (quarterX (30), laneY (3), quarterX (0) + 1, laneY (0));
+             Pointer { lanes (*f.editor) }.dragFromTo (quarterX (30), laneY (3), quarterX (0) + 1, laneY (0));
          } },
-        { "a click on a clip that moves nothing", [] (Listened& f) { Pointer { *f.editor }.dragFromTo (quarterX (1), laneY (0), quarterX (1) + 1, laneY (0)); } },
+        { "a click on a clip that moves nothing", [] (Listened& f) { Pointer { lanes (*f.editor) }.dragFromTo (quarterX (1), laneY (0), quarterX (1) + 1, laneY (0)); } },
         { "scrolling and zooming", [] (Listened& f) {
              click (Access::zoomInButton (*f.editor));
              click (Access::zoomOutButton (*f.editor));
              juce::MouseWheelDetails wheel {};
              wheel.deltaY = -1.0f;
-             f.editor->mouseWheelMove (mouseAt (*f.editor, 500, laneY (0)), wheel);
-             f.editor->mouseWheelMove (mouseAt (*f.editor, 500, laneY (0), juce::ModifierKeys::ctrlModifier), wheel);
-             f.editor->setTool (EditTool::Drag);
-             Pointer { *f.editor }.dragFromTo (600, laneY (1), 300, laneY (1));
+             lanes (*f.editor).mouseWheelMove (mouseAt (lanes (*f.editor), 500, laneY (0)), wheel);
+             lanes (*f.editor).mouseWheelMove (mouseAt (lanes (*f.editor), 500, laneY (0), juce::ModifierKeys::ctrlModifier), wheel);
+             lanes (*f.editor).setTool (EditTool::Drag);
+             Pointer { lanes (*f.editor) }.dragFromTo (600, laneY (1), 300, laneY (1));
          } },
         { "tools, quantize and hovering", [] (Listened& f) {
              f.editor->keyPressed (juce::KeyPress ('2'));
              click (Access::resizeToolButton (*f.editor));
              Access::quantizeBox (*f.editor).setSelectedId (5, juce::sendNotificationSync);
-             Pointer { *f.editor }.move (quarterX (3), laneY (0));
+             Pointer { lanes (*f.editor) }.move (quarterX (3), laneY (0));
          } },
         { "a piano roll opened, looked at and closed", [] (Listened& f) {
-             Pointer { *f.editor }.doubleClick (quarterX (1), laneY (0));
+             Pointer { lanes (*f.editor) }.doubleClick (quarterX (1), laneY (0));
              auto& roll = *f.editor->getPianoRoll();
              roll.setTool (NoteTool::Select);
              Pointer { roll }.click (61, 50 + 18 * 12 + 6);

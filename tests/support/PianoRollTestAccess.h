@@ -1,15 +1,18 @@
 #pragma once
 
 #include "pianoroll/PianoRollComponent.h"
+#include "support/FindComponents.h"
+
+#include <gtest/gtest.h>
 
 /** The model of an arrangement holding one clip (no undo step), and a piano
     roll open over that clip as the editor opens one.
 */
 struct ModelRoll
 {
-    explicit ModelRoll (ClipData data, EditingSession* session = nullptr)
+    explicit ModelRoll (ClipData data, EditingSession* sharedSession = nullptr)
         : clipId (restoreOneClip (model, std::move (data))),
-          roll (model, clipId, session)
+          roll (model, clipId, sharedSession != nullptr ? *sharedSession : session, dialogs)
     {
     }
 
@@ -30,25 +33,31 @@ struct ModelRoll
     }
 
     ArrangementModel model;
+    EditingSession session;
+    Dialogs dialogs = Dialogs::native();
     const ClipId clipId;
     PianoRollComponent roll;
 };
 
-/** Lets tests reach the piano roll's controls. */
+/** Finds the piano roll's controls as a user finds them on screen; and the
+    roll's own bookkeeping of what it paints again, which the repaint tests
+    hold to what changed on screen.
+*/
 struct PianoRollTestAccess
 {
-    static auto& closeButton (PianoRollComponent& p) { return p.closeButton; }
-    static auto& quantizeBox (PianoRollComponent& p) { return p.quantizeBox; }
-    static auto& selectButton (PianoRollComponent& p) { return p.selectButton; }
-    static auto& verticalZoomSlider (PianoRollComponent& p) { return p.verticalZoomSlider; }
-    static auto& horizontalZoomSlider (PianoRollComponent& p) { return p.horizontalZoomSlider; }
-    static auto& verticalScrollBar (PianoRollComponent& p) { return p.verticalScrollBar; }
-    static auto& horizontalScrollBar (PianoRollComponent& p) { return p.horizontalScrollBar; }
-    static auto& velocityButton (PianoRollComponent& p) { return p.velocityButton; }
-    static auto& undoButton (PianoRollComponent& p) { return p.undoButton; }
-    static auto& redoButton (PianoRollComponent& p) { return p.redoButton; }
+    static auto& closeButton (PianoRollComponent& p) { return FindComponents::button (p, "X"); }
+    static auto& selectButton (PianoRollComponent& p) { return FindComponents::button (p, "Select"); }
+    static auto& velocityButton (PianoRollComponent& p) { return FindComponents::button (p, "Velocity"); }
+    static auto& undoButton (PianoRollComponent& p) { return FindComponents::button (p, "Undo"); }
+    static auto& redoButton (PianoRollComponent& p) { return FindComponents::button (p, "Redo"); }
+    static auto& quantizeBox (PianoRollComponent& p) { return *FindComponents::all<juce::ComboBox> (p).front(); }
 
-    /** What the roll shows now, and the areas it asks to paint again for what changed since. */
+    /** The vertical and the horizontal zoom sliders, and scroll bars. */
+    static auto& verticalZoomSlider (PianoRollComponent& p) { return *FindComponents::all<juce::Slider> (p)[0]; }
+    static auto& horizontalZoomSlider (PianoRollComponent& p) { return *FindComponents::all<juce::Slider> (p)[1]; }
+    static auto& verticalScrollBar (PianoRollComponent& p) { return *FindComponents::all<juce::ScrollBar> (p)[0]; }
+    static auto& horizontalScrollBar (PianoRollComponent& p) { return *FindComponents::all<juce::ScrollBar> (p)[1]; }
+
     static auto look (const PianoRollComponent& p) { return p.currentLook(); }
     static auto changedAreas (const PianoRollComponent& p, const PianoRollComponent::Look& before) { return p.changedAreas (before, p.currentLook()); }
 };
