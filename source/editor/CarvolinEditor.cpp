@@ -108,6 +108,7 @@ CarvolinEditor::CarvolinEditor (juce::AudioProcessor& owner, Document& doc)
 CarvolinEditor::~CarvolinEditor()
 {
     stopTimer();
+    document.getRecorder().setStepInput (nullptr);
     model.removeListener (this);
     writeStateToProcessor();
 }
@@ -134,7 +135,10 @@ void CarvolinEditor::arrangementChanged()
     addTrackHeaders (*snapshot);
 
     for (size_t i = 0; i < tracks.size(); ++i)
+    {
         tracks[i]->instrumentBox.setSelectedId (snapshot->instruments[i], juce::dontSendNotification);
+        tracks[i]->recordArm.setToggleState (snapshot->recordTrack == (int) i + 1, juce::dontSendNotification);
+    }
 
     undoButton.setEnabled (model.canUndo());
     redoButton.setEnabled (model.canRedo());
@@ -153,6 +157,10 @@ void CarvolinEditor::addTrackHeaders (const ArrangementSnapshot& snapshot)
         track->instrumentBox.onChange = [this, index] {
             const auto itemId = tracks[(size_t) index]->instrumentBox.getSelectedId();
             model.perform ("Choose Instrument", [index, itemId] (ArrangementModel::Edit& edit) { edit.setInstrument (index, itemId); });
+        };
+        track->recordArm.onClick = [this, number = index + 1] {
+            const auto armed = model.getSnapshot()->recordTrack == number;
+            model.perform (armed ? "Disarm Track" : "Arm Track", [armed, number] (ArrangementModel::Edit& edit) { edit.setRecordTrack (armed ? 0 : number); });
         };
 
         // Under an open piano roll, which stays in front.
@@ -222,7 +230,13 @@ void CarvolinEditor::openPianoRoll (ClipId clip)
 
     // The piano roll held before, open or closed, goes: every edit in it is
     // already in the arrangement.
+    document.getRecorder().setStepInput (nullptr);
     pianoRoll = std::make_unique<PianoRollComponent> (model, clip, document.getSession(), dialogs);
+
+    // Step input: while it is on, the keys played on the MIDI input go to the roll.
+    pianoRoll->onStepInput = [this, roll = pianoRoll.get()] (bool on) {
+        document.getRecorder().setStepInput (on ? std::function<void (const InputEvent&)> ([roll] (const InputEvent& e) { roll->stepKey (e); }) : nullptr);
+    };
 
     // A note pressed in the roll sounds on its clip's channel while "MIDI Out" is on.
     pianoRoll->onAudition = [this, channel = juce::jlimit (1, 16, opened->data.track)] (int key, int velocity, bool on) {
@@ -240,6 +254,15 @@ bool CarvolinEditor::isPianoRollOpen() const noexcept
 
 void CarvolinEditor::timerCallback()
 {
+    // Notes the recorder could not take in time are said once, when it happens.
+    if (const auto dropped = document.getRecorder().getNumDropped(); dropped > droppedShown)
+    {
+        droppedShown = dropped;
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Recording",
+                             "Some of what was played came in faster than it could be recorded: "
+                                 + juce::String (dropped) + " note events were lost.");
+    }
+
     auto& playback = document.getPlayback();
     playButton.setToggleState (playback.isStandalonePlaying(), juce::dontSendNotification);
     playButton.setButtonText (playback.isStandalonePlaying() ? "Stop" : "Play");

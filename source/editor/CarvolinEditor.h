@@ -81,6 +81,7 @@ private:
     juce::TextButton loadMidiButton { "Load MIDI" };
 
     std::unique_ptr<PianoRollComponent> pianoRoll;
+    int droppedShown = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CarvolinEditor)
 };

@@ -5,8 +5,9 @@
 #include <functional>
 
 //==============================================================================
-/** One track header: the caption "Ch n" and the instrument box. The dark
-    column behind it is painted by the editor.
+/** One track header: the caption "Ch n", the instrument box, and the small
+    round toggle that arms the track for recording (red while armed). The
+    dark column behind it is painted by the editor.
 */
 class TrackComponent final : public juce::Component
 {
@@ -23,6 +24,15 @@ public:
 
     juce::ComboBox instrumentBox;
     juce::Label nameLabel;
+
+    /** A toggle drawn as a small circle, filled red when on. */
+    struct ArmButton final : public juce::Button
+    {
+        ArmButton();
+        void paintButton (juce::Graphics& g, bool highlighted, bool down) override;
+    };
+
+    ArmButton recordArm;
 
 private:
     const int trackNumber;

@@ -121,6 +121,9 @@ bool ArrangementModel::Edit::setNumTracks (int numTracks)
         working.instruments[i] = Instruments::defaultItemId;
 
     working.numTracks = numTracks;
+    if (working.recordTrack > numTracks)
+        working.recordTrack = 0;
+
     changed = true;
     return true;
 }
@@ -142,6 +145,16 @@ bool ArrangementModel::Edit::setMidiOut (bool shouldPlay)
         return false;
 
     working.midiOut = shouldPlay;
+    changed = true;
+    return true;
+}
+
+bool ArrangementModel::Edit::setRecordTrack (int track)
+{
+    if (track < 0 || track > working.numTracks || track == working.recordTrack)
+        return false;
+
+    working.recordTrack = track;
     changed = true;
     return true;
 }
@@ -172,6 +185,11 @@ SnapshotPtr ArrangementModel::getSnapshot() const
 
 bool ArrangementModel::perform (const juce::String& name, const std::function<void (Edit&)>& edit)
 {
+    return performJoining (0, name, edit) != 0;
+}
+
+juce::uint64 ArrangementModel::performJoining (juce::uint64 step, const juce::String& name, const std::function<void (Edit&)>& edit)
+{
     {
         const juce::ScopedLock lock (transactionLock);
         auto before = getSnapshot();
@@ -179,17 +197,19 @@ bool ArrangementModel::perform (const juce::String& name, const std::function<vo
         edit (e);
 
         if (! e.hasChanged() || ! e.working.withinLimits())
-            return false;
+            return 0;
 
         auto after = std::make_shared<const ArrangementSnapshot> (std::move (e.working));
-        history.push (std::move (before), after, name);
+        if (! history.extendLast (step, *after))
+            step = history.push (std::move (before), after, name);
+
         historyChanged();
         setCurrent (std::move (after));
     }
 
     notifyListeners();
     userChanged();
-    return true;
+    return step;
 }
 
 bool ArrangementModel::undo()

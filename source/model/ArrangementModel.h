@@ -76,6 +76,11 @@ public:
         /** Turns playback through MIDI out on or off. */
         bool setMidiOut (bool shouldPlay);
 
+        /** Arms a track (1 to the number of tracks) for recording, disarming
+            any other; 0 disarms.
+        */
+        bool setRecordTrack (int track);
+
         bool hasChanged() const noexcept { return changed; }
 
     private:
@@ -97,6 +102,15 @@ public:
         maxClips). Returns true on a change.
     */
     bool perform (const juce::String& name, const std::function<void (Edit&)>& edit);
+
+    /** A transaction that belongs to an undo step made before, step (the
+        serial this returned for it): it joins that step as long as the step
+        is the last one and nothing was undone since, and otherwise makes a
+        step of its own, as perform does. A recording take is one step this
+        way, however often it shows what it has so far. Returns the serial of
+        the step changed or made, or 0 when nothing changed.
+    */
+    juce::uint64 performJoining (juce::uint64 step, const juce::String& name, const std::function<void (Edit&)>& edit);
 
     /** Whether there is a step to undo or redo: any thread may ask, while
         another changes the history.

@@ -39,7 +39,7 @@ std::vector<const ClipData*> ArrangementSnapshot::clipData() const
 
 bool ArrangementSnapshot::sameArrangementAs (const ArrangementSnapshot& other) const noexcept
 {
-    if (numTracks != other.numTracks || instruments != other.instruments || midiOut != other.midiOut || clips.size() != other.clips.size())
+    if (numTracks != other.numTracks || instruments != other.instruments || midiOut != other.midiOut || recordTrack != other.recordTrack || clips.size() != other.clips.size())
         return false;
 
     for (size_t i = 0; i < clips.size(); ++i)

@@ -45,6 +45,12 @@ struct ArrangementSnapshot
     */
     bool midiOut = false;
 
+    /** The track armed for recording (1 to numTracks), or 0 for none: what
+        comes in at the plug-in's MIDI input while the transport plays is
+        recorded into it.
+    */
+    int recordTrack = 0;
+
     /** The clip of an id, or null. */
     const Clip* findClip (ClipId id) const noexcept;
 

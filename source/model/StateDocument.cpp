@@ -23,6 +23,7 @@ namespace StateDocument
         const juce::Identifier numberId ("number");
         const juce::Identifier instrumentId ("instrument");
         const juce::Identifier midiOutId ("midiOut");
+        const juce::Identifier recordTrackId ("recordTrack");
 
         bool hasTag (const juce::XmlElement& element, const juce::Identifier& tag)
         {
@@ -72,6 +73,9 @@ namespace StateDocument
             if (tracks != nullptr && tracks->midiOut)
                 root->setAttribute (midiOutId, 1);
 
+            if (tracks != nullptr && tracks->recordTrack != 0)
+                root->setAttribute (recordTrackId, tracks->recordTrack);
+
             appendClips (*root, clips);
 
             if (tracks != nullptr)
@@ -109,6 +113,10 @@ namespace StateDocument
 
             arrangement.numTracks = juce::jlimit (Arrangement::minTracks, Arrangement::maxTracks, numTracks);
             arrangement.midiOut = readInt (document, midiOutId, 0) != 0;
+
+            // A track armed that the arrangement does not have arms none.
+            if (const auto armed = readInt (document, recordTrackId, 0); armed >= 1 && armed <= arrangement.numTracks)
+                arrangement.recordTrack = armed;
 
             for (auto* trackElement : document.getChildIterator())
             {

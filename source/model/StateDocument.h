@@ -11,7 +11,7 @@
 //==============================================================================
 /** The XML document that keeps the arrangement with the host's project:
 
-    <CarvolinState midiFolderPath="..." tracks="6" midiOut="1">
+    <CarvolinState midiFolderPath="..." tracks="6" midiOut="1" recordTrack="2">
       <Track number="2" instrument="7"/>
       <Clip track="1" startQ="0" lengthQ="4">
         <Note pitch="60" startTick="0" lengthTicks="960" velocity="100"/>
@@ -19,7 +19,8 @@
     </CarvolinState>
 
     "tracks" is written only when the count is not 4, "midiOut" only when
-    playback through MIDI out is on, a "Track" element only for a track whose
+    playback through MIDI out is on, "recordTrack" only when a track is armed
+    for recording, a "Track" element only for a track whose
     instrument is not the first: a reader that knows only clips and notes
     reads every document, and the document of a new arrangement holding only
     clips is the one such a reader writes. Readers skip what they do not know.
@@ -33,7 +34,7 @@ namespace StateDocument
     constexpr const char* midiFolderAttribute = "midiFolderPath";
 
     /** The document of an arrangement: the folder (when not empty), the
-        tracks and instruments, MIDI Out, then a "Clip" per clip with its
+        tracks and instruments, MIDI Out, the armed track, then a "Clip" per clip with its
         notes, all in their order. Its cost grows in proportion to the notes.
     */
     std::unique_ptr<juce::XmlElement> write (const ArrangementSnapshot& arrangement, const juce::String& midiFolderPath);

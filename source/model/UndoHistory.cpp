@@ -16,16 +16,30 @@ size_t UndoHistory::bytesNotShared (const ArrangementSnapshot& snapshot, const A
     return total;
 }
 
-void UndoHistory::push (SnapshotPtr before, SnapshotPtr after, const juce::String& name)
+juce::uint64 UndoHistory::push (SnapshotPtr before, SnapshotPtr after, const juce::String& name)
 {
     for (const auto& step : redoSteps)
         bytes -= step.bytes;
     redoSteps.clear();
 
     const auto cost = bytesNotShared (*before, *after);
-    undoSteps.push_back ({ std::move (before), name, cost });
+    undoSteps.push_back ({ std::move (before), name, cost, ++lastSerial });
     bytes += cost;
     trim();
+    return lastSerial;
+}
+
+bool UndoHistory::extendLast (juce::uint64 serial, const ArrangementSnapshot& after)
+{
+    if (serial == 0 || undoSteps.empty() || ! redoSteps.empty() || undoSteps.back().serial != serial)
+        return false;
+
+    auto& step = undoSteps.back();
+    bytes -= step.bytes;
+    step.bytes = bytesNotShared (*step.snapshot, after);
+    bytes += step.bytes;
+    trim();
+    return true;
 }
 
 juce::String UndoHistory::getUndoName() const
@@ -58,7 +72,7 @@ SnapshotPtr UndoHistory::moveStep (std::deque<Step>& from, std::deque<Step>& to,
     bytes -= step.bytes;
 
     const auto cost = bytesNotShared (*current, *step.snapshot);
-    to.push_back ({ std::move (current), step.name, cost });
+    to.push_back ({ std::move (current), step.name, cost, ++lastSerial });
     bytes += cost;
     return step.snapshot;
 }

@@ -27,8 +27,16 @@ public:
     UndoHistory() = default;
     explicit UndoHistory (Limits newLimits) : limits (newLimits) {}
 
-    /** Records a step from before to after, named for the user; clears redo. */
-    void push (SnapshotPtr before, SnapshotPtr after, const juce::String& name);
+    /** Records a step from before to after, named for the user; clears redo.
+        Returns the step's serial, which no other step has.
+    */
+    juce::uint64 push (SnapshotPtr before, SnapshotPtr after, const juce::String& name);
+
+    /** Makes after the end of the last step, when that step is the one of
+        serial and nothing was undone since; false (and nothing changed)
+        otherwise.
+    */
+    bool extendLast (juce::uint64 serial, const ArrangementSnapshot& after);
 
     bool canUndo() const noexcept { return ! undoSteps.empty(); }
     bool canRedo() const noexcept { return ! redoSteps.empty(); }
@@ -64,6 +72,7 @@ private:
         SnapshotPtr snapshot;
         juce::String name;
         size_t bytes = 0;
+        juce::uint64 serial = 0;
     };
 
     /** Takes the last step of from back to current's place, and keeps current
@@ -75,4 +84,5 @@ private:
     Limits limits;
     std::deque<Step> undoSteps, redoSteps;
     size_t bytes = 0;
+    juce::uint64 lastSerial = 0;
 };

@@ -84,7 +84,18 @@ PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, 
     velocityButton.setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
     velocityButton.onClick = [this] { setVelocityLaneShown (velocityButton.getToggleState()); };
 
-    // The line that marks where playback is goes over everything.
+    // "Step" writes the keys played on the MIDI input at a cursor; it stands
+    // left of "Velocity".
+    addChildComponent (stepButton);
+    stepButton.setClickingTogglesState (true);
+    stepButton.setColour (juce::TextButton::buttonColourId, Palette::control);
+    stepButton.setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
+    stepButton.setTooltip ("Step input: keys played on the MIDI input are written at the cursor, a quantize step each "
+                           "(Left and Right move the cursor, Backspace takes the last step back)");
+    stepButton.onClick = [this] { setStepInputOn (stepButton.getToggleState()); };
+
+    // The lines that mark where playback is and the step cursor go over everything.
+    addChildComponent (stepCursor);
     addChildComponent (playhead);
 
     // Every change of the notes is a transaction; a gesture holds commands back.
@@ -160,6 +171,7 @@ void PianoRollComponent::close()
 {
     gestures.cancel();
     stopAudition();
+    setStepInputOn (false);
     setVisible (false);
 
     if (onClose != nullptr)
@@ -254,6 +266,8 @@ void PianoRollComponent::resized()
     undoButton.setVisible (undoX >= 705);
     redoButton.setVisible (undoX >= 705);
     velocityButton.setVisible (velocityX >= 705);
+    stepButton.setBounds (velocityX - 65, 10, 60, 35);
+    stepButton.setVisible (velocityX - 65 >= 705);
 
     // The velocity lane, when shown, takes the bottom of the window from the
     // grid and the keyboard.
@@ -269,6 +283,7 @@ void PianoRollComponent::resized()
 
     updateScrollBars();
     setPlayheadPosition (playheadPpq);
+    placeStepCursor();
 }
 
 void PianoRollComponent::updateScrollBars()
@@ -286,6 +301,7 @@ void PianoRollComponent::updateScrollBars()
     horizontalScrollBar.setRangeLimits (0.0, g.scaledWidth());
     horizontalScrollBar.setCurrentRange (g.horizontalScroll, gridWidth);
     horizontalScrollBar.setSingleStepSize (gridWidth * 0.0625);
+    placeStepCursor();
 }
 
 void PianoRollComponent::scrollBarMoved (juce::ScrollBar* scrollBar, double newRangeStart)
@@ -298,6 +314,7 @@ void PianoRollComponent::scrollBarMoved (juce::ScrollBar* scrollBar, double newR
     else if (scrollBar == &horizontalScrollBar)
         g.horizontalScroll = start < 0.0f ? 0.0f : juce::jmin (start, juce::jmax (0.0f, g.scaledWidth() - static_cast<float> (g.gridArea.getWidth())));
 
+    placeStepCursor();
     repaint();
 }
 
@@ -496,6 +513,19 @@ bool PianoRollComponent::keyPressed (const juce::KeyPress& key)
     if (commands.performEditKey (key))
         return true;
 
+    // With step input on, Left and Right move its cursor and Backspace takes its last step back.
+    if (stepInput != nullptr && plain && ! mods.isShiftDown()
+        && (code == juce::KeyPress::leftKey || code == juce::KeyPress::rightKey || code == juce::KeyPress::backspaceKey))
+    {
+        stepInput->setStepTicks (quantize.gridTicks());
+        if (code == juce::KeyPress::backspaceKey)
+            stepInput->removeLastStep();
+        else
+            stepInput->moveCursor (code == juce::KeyPress::rightKey ? 1 : -1);
+        placeStepCursor();
+        return true;
+    }
+
     if (EditKeys::isDelete (key))
         commands.deleteSelection();
     else if (plain && (code == juce::KeyPress::upKey || code == juce::KeyPress::downKey))
@@ -525,6 +555,48 @@ void PianoRollComponent::setPlayheadPosition (std::optional<double> ppq)
     }
 
     playhead.place (x, geometry.gridArea.getY(), geometry.gridArea.getHeight());
+}
+
+void PianoRollComponent::setStepInputOn (bool shouldBeOn)
+{
+    if (shouldBeOn == isStepInputOn() || (shouldBeOn && clip == nullptr))
+        return;
+
+    stepInput = shouldBeOn ? std::make_unique<StepInput> (model, clipId) : nullptr;
+    stepButton.setToggleState (shouldBeOn, juce::dontSendNotification);
+    placeStepCursor();
+
+    if (onStepInput != nullptr)
+        onStepInput (shouldBeOn);
+}
+
+void PianoRollComponent::stepKey (const InputEvent& event)
+{
+    if (stepInput == nullptr || clip == nullptr)
+        return;
+
+    stepInput->setStepTicks (quantize.gridTicks());
+    stepInput->key (event);
+    placeStepCursor();
+}
+
+std::optional<juce::int64> PianoRollComponent::getStepCursor() const
+{
+    return stepInput != nullptr ? std::optional<juce::int64> (stepInput->getCursor()) : std::nullopt;
+}
+
+void PianoRollComponent::placeStepCursor()
+{
+    std::optional<int> x;
+    if (stepInput != nullptr)
+    {
+        const auto at = geometry.tickToX (stepInput->getCursor());
+        const auto& grid = geometry.gridArea;
+        if (at >= static_cast<float> (grid.getX()) && at < static_cast<float> (grid.getRight()))
+            x = static_cast<int> (at);
+    }
+
+    stepCursor.place (x, geometry.gridArea.getY(), geometry.gridArea.getHeight());
 }
 
 void PianoRollComponent::startAudition (const ClipNote& note)

@@ -7,7 +7,9 @@
 #include "pianoroll/NoteGestures.h"
 #include "pianoroll/PianoRollGeometry.h"
 #include "pianoroll/PianoRollPainter.h"
+#include "pianoroll/StepInput.h"
 #include "ui/Dialogs.h"
+#include "ui/Palette.h"
 #include "ui/PlayheadLine.h"
 #include "ui/QuantizeControls.h"
 #include "ui/RepaintAreas.h"
@@ -76,6 +78,20 @@ public:
         not roll: a line marks it over the grid when it is inside the clip.
     */
     void setPlayheadPosition (std::optional<double> ppq);
+
+    /** Turns step input on or off ("Step"): keys played on the MIDI input
+        write notes at a cursor. onStepInput hears of it, to hand the keys on
+        to stepKey while it is on.
+    */
+    void setStepInputOn (bool shouldBeOn);
+    bool isStepInputOn() const noexcept { return stepInput != nullptr; }
+    std::function<void (bool on)> onStepInput;
+
+    /** A key from the MIDI input, while step input is on. */
+    void stepKey (const InputEvent& event);
+
+    /** Where the next step goes, in ticks from the clip's start, while step input is on. */
+    std::optional<juce::int64> getStepCursor() const;
 
     /** Shows or hides the velocity lane under the grid ("Velocity"). */
     void setVelocityLaneShown (bool shouldShow);
@@ -164,6 +180,7 @@ private:
     juce::TextButton undoButton { "Undo" };
     juce::TextButton redoButton { "Redo" };
     juce::TextButton velocityButton { "Velocity" };
+    juce::TextButton stepButton { "Step" };
 
     juce::Rectangle<int> keyboardArea;
     juce::ScrollBar verticalScrollBar { true };
@@ -172,6 +189,11 @@ private:
     juce::Slider horizontalZoomSlider;
     PlayheadLine playhead;
     std::optional<double> playheadPpq;
+
+    // Step input, while "Step" is on, and its cursor.
+    std::unique_ptr<StepInput> stepInput;
+    PlayheadLine stepCursor { Palette::fileCommand, 2 };
+    void placeStepCursor();
 
     // The velocity lane, when shown.
     bool velocityLaneShown = false;

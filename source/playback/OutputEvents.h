@@ -19,10 +19,11 @@ public:
     static constexpr int maxNoteOns = 8192;
 
     /** What ends notes in one block at most: every key of every channel
-        sounding from the arrangement, from a key held through the plug-in
-        and from the piano roll, and the sustain pedal of each channel.
+        sounding from the arrangement and from the piano roll, each key held
+        through the plug-in as often as it went down (HeldKeys::maxPerKey),
+        and the sustain pedal of each channel.
     */
-    static constexpr int maxEndings = 3 * 16 * 128 + 16;
+    static constexpr int maxEndings = (2 + 16) * 16 * 128 + 16;
 
     /** Makes the room; not on the audio thread. Each note-on of a block may
         end in it too.

@@ -44,6 +44,7 @@ void Playback::publishPlanOf (const SnapshotPtr& snapshot)
 {
     // With playback off there is nothing to plan: an empty plan says so.
     auto plan = snapshot->midiOut ? PlaybackPlan::of (*snapshot) : PlaybackPlan();
+    plan.recordTrack = juce::jlimit (0, 16, snapshot->recordTrack);
 
     const juce::ScopedLock lock (publishLock);
 
@@ -100,7 +101,7 @@ void Playback::run()
 }
 
 //==============================================================================
-void Playback::prepare (double newSampleRate, bool ownTransport)
+void Playback::prepare (double newSampleRate, int maxBlockSize, bool ownTransport)
 {
     usesOwnTransport = ownTransport;
     sampleRate = newSampleRate > 0.0 ? newSampleRate : 44100.0;
@@ -108,6 +109,7 @@ void Playback::prepare (double newSampleRate, bool ownTransport)
 
     // Room for everything a block may send, made now rather than while playing.
     out.prepare();
+    recordingTap.prepare (sampleRate, maxBlockSize);
     spare.ensureSize ((size_t) (2 * OutputEvents::maxNoteOns + OutputEvents::maxEndings) * OutputEvents::bytesPerEvent + 65536);
     spare.clear();
     spareHasRoom = true;
@@ -187,23 +189,50 @@ void Playback::process (juce::AudioPlayHead* playHead, int numSamples, juce::Mid
 {
     SnapshotPublisher<PlaybackPlan>::ReadScope plan (plans);
     const auto playbackOn = plan->midiOut;
+    const auto armed = plan->recordTrack;
 
-    // With playback off the plug-in passes no MIDI on; with it on, what comes
-    // in passes, and the keys it holds are kept track of.
-    if (playbackOn)
-        heldKeys.passed (midi);
-    else
-        midi.clear();
+    const auto passing = playbackOn || armed != 0;
 
     // A block of no samples (a host's flush call) plays nothing: some hosts
     // drop what such a call sends, so nothing that must arrive goes there.
+    // What it brings passes as in any block; a key let go in it that does not
+    // pass is ended in the next block.
     if (numSamples <= 0)
+    {
+        if (passing)
+        {
+            if (armed != 0)
+                moveToChannel (midi, armed);
+            heldKeys.passed (midi);
+        }
+        else
+        {
+            releaseHeldKeys = releaseHeldKeys || heldKeys.anyEndedBy (midi);
+            midi.clear();
+        }
         return;
+    }
 
+    const auto position = positionFor (playHead, numSamples);
+    recordingTap.process (armed, stepInputWanted.load(), position, numSamples, midi);
+
+    // With playback off the plug-in passes no MIDI on; with it on, what comes
+    // in passes, and the keys it holds are kept track of. While a track is
+    // armed, what comes in passes on that track's channel, so that the player
+    // hears what is recorded as it will play. Keys held when passing stops or
+    // moves to another channel end at once.
     out.clear();
-
-    if (! playbackOn)
+    if (! passing || armed != passedToTrack || std::exchange (releaseHeldKeys, false))
         heldKeys.releaseAll (out, 0);
+    passedToTrack = armed;
+
+    if (armed != 0)
+        moveToChannel (midi, armed);
+
+    if (passing)
+        heldKeys.passed (midi);
+    else
+        midi.clear();
 
     if (const auto replaced = replacements.load(); replaced != replacementsSeen)
     {
@@ -211,12 +240,20 @@ void Playback::process (juce::AudioPlayHead* playHead, int numSamples, juce::Mid
         engine.allNotesOff (out, 0);
     }
 
-    engine.process (plan.get(), positionFor (playHead, numSamples), numSamples, out);
+    engine.process (plan.get(), position, numSamples, out);
     drainAuditions (playbackOn);
     sendTo (midi);
 
     playheadPpq = engine.getPpq();
     rolling = engine.isPlaying();
+}
+
+void Playback::moveToChannel (juce::MidiBuffer& midi, int channel) noexcept
+{
+    // Channel messages are rewritten where they lie: nothing is allocated.
+    for (const auto metadata : midi)
+        if (metadata.numBytes > 0 && metadata.data[0] >= 0x80 && metadata.data[0] < 0xf0)
+            const_cast<juce::uint8*> (metadata.data)[0] = (juce::uint8) ((metadata.data[0] & 0xf0) | ((channel - 1) & 0x0f));
 }
 
 void Playback::processBypassed (juce::MidiBuffer& midi) noexcept

@@ -5,6 +5,7 @@
 #include "playback/HeldKeys.h"
 #include "playback/PlaybackControls.h"
 #include "playback/PlaybackEngine.h"
+#include "playback/RecordingTap.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -45,7 +46,7 @@ public:
         whose player gives a play head without a musical position), so the
         standalone transport plays.
     */
-    void prepare (double sampleRate, bool ownTransport);
+    void prepare (double sampleRate, int maxBlockSize, bool ownTransport);
 
     /** Audio thread: midi holds the block's incoming events and gets the
         arrangement's, at their samples. With playback off it is cleared (the
@@ -78,6 +79,14 @@ public:
     double getPlayheadPpq() const noexcept override { return playheadPpq.load(); }
     bool isRolling() const noexcept override { return rolling.load(); }
 
+    /** What the MIDI input brings, for the recorder on the message thread. */
+    RecordingTap& getRecordingTap() noexcept { return recordingTap; }
+
+    /** Any thread: with the transport stopped, hand each key that comes in
+        to the recorder (step input).
+    */
+    void setStepInputWanted (bool wanted) noexcept { stepInputWanted = wanted; }
+
     /** The tempo of the standalone app's transport, that of "Save MIDI" files. */
     static constexpr double standaloneBpm = 120.0;
 
@@ -88,6 +97,7 @@ private:
     juce::Optional<double> positionInSeconds (const juce::AudioPlayHead::PositionInfo& info) const noexcept;
     void drainAuditions (bool playbackOn) noexcept;
     void sendTo (juce::MidiBuffer& midi) noexcept;
+    static void moveToChannel (juce::MidiBuffer& midi, int channel) noexcept;
 
     // The snapshot whose plan is to be made next, and the one whose plan was published last.
     mutable juce::CriticalSection pendingLock;
@@ -110,8 +120,15 @@ private:
     bool spareHasRoom = false;
     const void* handedOver = nullptr; // the room the host's buffer has from us
 
-    // Keys held through the plug-in from its MIDI input.
+    // Keys held through the plug-in from its MIDI input, and the track whose
+    // channel they pass on (0: their own).
     HeldKeys heldKeys;
+    int passedToTrack = 0;
+    bool releaseHeldKeys = false; // a key held was let go in a block of no samples that passed nothing
+
+    // What comes in at the MIDI input, for recording and step input.
+    RecordingTap recordingTap;
+    std::atomic<bool> stepInputWanted { false };
 
     // Keys the piano roll sounds, from the message thread to the audio thread.
     // A release that finds the queue full is flagged instead, never lost.

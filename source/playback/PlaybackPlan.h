@@ -38,6 +38,9 @@ struct PlaybackPlan
     /** Playback is on ("MIDI Out"). */
     bool midiOut = false;
 
+    /** The track armed for recording, or 0. */
+    int recordTrack = 0;
+
     /** Which plan this is: every plan published has a new one. */
     juce::uint64 generation = 0;
 

@@ -21,9 +21,9 @@ CarvolinProcessor::CarvolinProcessor()
 CarvolinProcessor::~CarvolinProcessor() = default;
 
 //==============================================================================
-void CarvolinProcessor::prepareToPlay (double sampleRate, int)
+void CarvolinProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 {
-    playback.prepare (sampleRate, wrapperType == wrapperType_Standalone);
+    playback.prepare (sampleRate, samplesPerBlock, wrapperType == wrapperType_Standalone);
 }
 void CarvolinProcessor::releaseResources() {}
 
@@ -67,6 +67,10 @@ void CarvolinProcessor::changeProgramName (int, const juce::String&) {}
 //==============================================================================
 void CarvolinProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
+    // Notes just played are in the state a host saves right after.
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        recorder.update();
+
     const juce::ScopedLock lock (stateLock);
     const auto document = currentDocument();
     if (document == nullptr)

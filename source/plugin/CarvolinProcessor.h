@@ -3,6 +3,7 @@
 #include "model/ArrangementModel.h"
 #include "model/EditingSession.h"
 #include "playback/Playback.h"
+#include "playback/Recorder.h"
 #include "ui/Document.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -72,6 +73,8 @@ public:
     */
     Playback& getPlayback() noexcept override { return playback; }
 
+    Recorder& getRecorder() noexcept override { return recorder; }
+
     bool hasOwnTransport() const noexcept override { return wrapperType == wrapperType_Standalone; }
 
     /** The state document the host gets now: the one the host handed over, as
@@ -99,6 +102,7 @@ private:
     ArrangementModel model;
     EditingSession editingSession;
     Playback playback;
+    Recorder recorder { model, playback };
 
     mutable juce::CriticalSection stateLock;
     juce::String midiFolderPath;

@@ -3,12 +3,13 @@
 #include "model/ArrangementModel.h"
 #include "model/EditingSession.h"
 #include "playback/PlaybackControls.h"
+#include "playback/Recorder.h"
 
 #include <juce_core/juce_core.h>
 
 //==============================================================================
 /** What the editor's views work on: the arrangement model, what the editing
-    session keeps between windows (the clipboard), playback, and the MIDI
+    session keeps between windows (the clipboard), playback, recording, and the MIDI
     folder that travels with the state. The processor is one; the views know
     it only as this.
 */
@@ -20,6 +21,9 @@ public:
     virtual ArrangementModel& getModel() noexcept = 0;
     virtual EditingSession& getSession() noexcept = 0;
     virtual PlaybackControls& getPlayback() noexcept = 0;
+
+    /** What the MIDI input records into the arrangement, and step input. */
+    virtual Recorder& getRecorder() noexcept = 0;
 
     /** The full path of the MIDI folder kept with the state; empty when not set. */
     virtual juce::String getMidiFolderPath() const = 0;

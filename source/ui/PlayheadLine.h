@@ -6,12 +6,15 @@
 
 //==============================================================================
 /** The white line that marks where playback is, one pixel wide, over what the
-    view shows; moved, only where it was and where it is are painted again.
+    view shows (or a line of another colour and width that marks a place);
+    moved, only where it was and where it is are painted again.
 */
 class PlayheadLine final : public juce::Component
 {
 public:
-    PlayheadLine()
+    explicit PlayheadLine (juce::Colour lineColour = juce::Colours::white, int lineWidth = 1)
+        : colour (lineColour),
+          width (lineWidth)
     {
         setInterceptsMouseClicks (false, false);
         setVisible (false);
@@ -22,11 +25,14 @@ public:
     {
         setVisible (x.has_value());
         if (x.has_value())
-            setBounds (*x, top, 1, height);
+            setBounds (*x, top, width, height);
     }
 
-    void paint (juce::Graphics& g) override { g.fillAll (juce::Colours::white); }
+    void paint (juce::Graphics& g) override { g.fillAll (colour); }
 
 private:
+    const juce::Colour colour;
+    const int width;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PlayheadLine)
 };

@@ -1,7 +1,8 @@
 // libFuzzer target: the bytes are a host's script for the processor. Blocks of
 // any size from 0 to 8192 samples at any rate; positions and tempi, jumps,
 // loops, stops, infinite, absurd and missing values; bypassed blocks; keys and
-// the sustain pedal coming in; "MIDI Out" switched; edits published, several
+// the sustain pedal coming in; "MIDI Out" switched; a track armed, what comes
+// in recorded and passed on its channel; edits published, several
 // between two blocks, undone and redone; states set; notes the piano roll
 // sounds. After each script the transport stops for a block, and then:
 // - every note-on that left the plug-in has had its note-off, and every
@@ -201,7 +202,7 @@ namespace
             const auto snapshot = model.getSnapshot();
             const auto numClips = (int) snapshot->clips.size();
 
-            switch (script.below (7))
+            switch (script.below (8))
             {
                 case 0:
                 {
@@ -233,6 +234,13 @@ namespace
                     break;
                 case 4: model.undo(); break;
                 case 5: model.redo(); break;
+                case 6:
+                {
+                    // A track armed (what comes in passes on its channel, and is recorded), or none.
+                    const auto track = script.below (5);
+                    model.perform ("Arm", [track] (ArrangementModel::Edit& e) { e.setRecordTrack (track); });
+                    break;
+                }
                 default:
                 {
                     const auto on = ! snapshot->midiOut;
@@ -371,8 +379,14 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
             default:
                 if (script.byte() % 4 == 0)
                     run.prepare (rates[(size_t) script.below ((int) rates.size())]);
-                else if (run.processor.getPlayback().waitForPlan (1000))
-                    run.planCaughtUp();
+                else
+                {
+                    // The recorder takes in what was played (a take is edits too).
+                    run.processor.getRecorder().update();
+                    run.snapshotMade();
+                    if (run.processor.getPlayback().waitForPlan (1000))
+                        run.planCaughtUp();
+                }
                 break;
         }
     }

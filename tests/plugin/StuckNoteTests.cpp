@@ -189,6 +189,14 @@ TEST (StuckNotes, EveryNoteThatLeavesThePlugInEnds)
              h.processor.getPlayback().waitForPlan (5000);
              h.playFor (0.2);
          } },
+        { "a key let go in a block of no samples while the switch is off, and the switch on again", [] (Host& h) {
+             h.block (512, { keyDown (50) });
+             h.perform ([] (ArrangementModel::Edit& e) { e.setMidiOut (false); });
+             h.block (0, { juce::MidiMessage::noteOff (1, 50) });
+             h.perform ([] (ArrangementModel::Edit& e) { e.setMidiOut (true); });
+             h.block (512);
+             EXPECT_FALSE (h.sounds (1, 50)) << "the key the player let go of ends, before anything else is let go";
+         } },
         { "the sustain pedal held while the switch goes off", [] (Host& h) {
              h.block (512, { pedalDown() });
              h.perform ([] (ArrangementModel::Edit& e) { e.setMidiOut (false); });

@@ -1,0 +1,71 @@
+#include "support/EditorTestAccess.h"
+
+#include "model/StateDocument.h"
+
+#include <gtest/gtest.h>
+
+using Access = CarvolinEditorTestAccess;
+using namespace TestHelpers;
+
+TEST (RecordArm, OneTrackAtATimeUndoableAndKeptWithTheArrangement)
+{
+    CarvolinProcessor processor;
+    auto& model = processor.getModel();
+    std::unique_ptr<CarvolinEditor> editor (static_cast<CarvolinEditor*> (processor.createEditor()));
+    const auto arm = [&editor] (int track) -> juce::Button& { return Access::tracks (*editor)[(size_t) track - 1]->recordArm; };
+    const auto armedButtons = [&editor] {
+        std::vector<int> on;
+        for (auto* t : Access::tracks (*editor))
+            if (t->recordArm.getToggleState())
+                on.push_back (t->getTrackNumber());
+        return on;
+    };
+
+    // None armed at first; each toggle in the free space right of its caption.
+    EXPECT_TRUE (armedButtons().empty());
+    for (auto* t : Access::tracks (*editor))
+    {
+        EXPECT_FALSE (t->recordArm.getBounds().intersects (t->nameLabel.getBounds()) || t->recordArm.getBounds().intersects (t->instrumentBox.getBounds()));
+        EXPECT_TRUE (t->getLocalBounds().contains (t->recordArm.getBounds()));
+    }
+
+    click (arm (2));
+    EXPECT_EQ (model.getSnapshot()->recordTrack, 2);
+    click (arm (3));
+    EXPECT_EQ (model.getSnapshot()->recordTrack, 3);
+    EXPECT_EQ (armedButtons(), std::vector<int> { 3 }) << "one track at a time";
+    click (arm (3));
+    EXPECT_EQ (model.getSnapshot()->recordTrack, 0);
+
+    model.undo();
+    EXPECT_EQ (armedButtons(), std::vector<int> { 3 });
+    EXPECT_EQ (StateDocument::write (*model.getSnapshot(), {})->getIntAttribute ("recordTrack"), 3);
+
+    // Closing and reopening the editor shows it again; removing the track disarms.
+    editor.reset (static_cast<CarvolinEditor*> (processor.createEditor()));
+    EXPECT_EQ (armedButtons(), std::vector<int> { 3 });
+    click (Access::removeTrackButton (*editor));
+    click (Access::removeTrackButton (*editor));
+    EXPECT_EQ (model.getSnapshot()->recordTrack, 0);
+}
+
+TEST (RecordArm, TheDocumentSaysWhichTrackOnlyWhenOneIs)
+{
+    struct Case
+    {
+        const char* document;
+        int armed;
+    };
+
+    const Case cases[] { { "<CarvolinState/>", 0 }, { R"(<CarvolinState recordTrack="2"/>)", 2 }, { R"(<CarvolinState recordTrack="0"/>)", 0 }, { R"(<CarvolinState recordTrack="5"/>)", 0 }, { R"(<CarvolinState tracks="6" recordTrack="5"/>)", 5 }, { R"(<CarvolinState recordTrack="-1"/>)", 0 }, { R"(<CarvolinState recordTrack="x"/>)", 0 } };
+
+    for (const auto& c : cases)
+    {
+        const auto arrangement = StateDocument::read (juce::parseXML (juce::String (c.document)).get());
+        EXPECT_EQ (arrangement.recordTrack, c.armed) << c.document;
+
+        const auto written = StateDocument::write (arrangement, {});
+        EXPECT_EQ (written->hasAttribute ("recordTrack"), c.armed != 0) << c.document;
+        EXPECT_EQ (StateDocument::read (written.get()).recordTrack, c.armed) << c.document;
+    }
+}
