@@ -14,7 +14,13 @@ For the plug-in format given, with a private HOME and a copy of the bundle:
      transport rolls; saved and closed;
   4. the state in the saved session is the document put in, and the notes
      recorded are the arrangement's (pitch, channel, start and length within
-     a millisecond at the session's 120 BPM).
+     a millisecond at the session's 120 BPM);
+  5. Carvolin's state replaced by one that arms its track 2; the session
+     reopened in a new process: the Recorder's region now plays into
+     Carvolin's input while the transport rolls; saved and closed;
+  6. reopened and saved again in a new process: Carvolin's state holds a
+     clip on track 2 with exactly the region's notes (pitch, velocity, start
+     and length within one tick).
 Ardour prints nothing as an error throughout. Every run's output and the
 sessions stay in OUTPUT_FOLDER. Exits 77 (skipped) when Ardour is missing.
 
@@ -257,12 +263,46 @@ roll ({seconds})
 for region in recorder:playlist ():region_list ():iter () do
   print ("REGION", region:position ():str (), region:start ():str ())
   for note in ARDOUR.LuaAPI.note_list (region:to_midiregion ():model ()):iter () do
-    print ("NOTE", note:note (), note:channel (), note:time ():str (), note:length ():str ())
+    print ("NOTE", note:note (), note:channel (), note:time ():str (), note:length ():str (), note:velocity ())
   end
 end
 plugin = nil
 sketch = nil
 recorder = nil
+Session:save_state ("", false, false, false, false, false)
+close_session ()
+print ("CHECK saved")
+"""
+
+LUA_RECORD = LUA_COMMON + """
+load_session ("{folder}", "{session}")
+local sketch = Session:route_by_name ("Sketch"):to_track ()
+local recorder = Session:route_by_name ("Recorder"):to_track ()
+local plugin = carvolin_on (sketch)
+print ("CHECK found " .. tostring (plugin ~= nil))
+recorder:rec_enable_control ():set_value (0, PBD.GroupControlDisposition.NoGroup)
+recorder:monitoring_control ():set_value (ARDOUR.MonitorChoice.MonitorDisk, PBD.GroupControlDisposition.NoGroup)
+recorder:input ():disconnect_all (nil)
+sketch:input ():disconnect_all (nil)
+sketch:output ():disconnect_all (nil)
+local from = recorder:output ():midi (0):name ()
+local to = sketch:input ():midi (0):name ()
+print ("CHECK connected " .. tostring (AudioEngine:connect (from, to) == 0))
+sketch:monitoring_control ():set_value (ARDOUR.MonitorChoice.MonitorInput, PBD.GroupControlDisposition.NoGroup)
+pause (0.2)
+roll ({seconds})
+plugin = nil
+sketch = nil
+recorder = nil
+Session:save_state ("", false, false, false, false, false)
+close_session ()
+print ("CHECK saved")
+"""
+
+LUA_REOPEN = LUA_COMMON + """
+load_session ("{folder}", "{session}")
+print ("CHECK found " .. tostring (carvolin_on (Session:route_by_name ("Sketch")) ~= nil))
+pause (0.5)
 Session:save_state ("", false, false, false, false, false)
 close_session ()
 print ("CHECK saved")
@@ -332,7 +372,7 @@ class Check:
         for line in output.splitlines():
             fields = line.split()
             if fields[:1] == ["NOTE"]:
-                notes.append((int(fields[1]), int(fields[2]) + 1, beats(fields[3]), beats(fields[4])))
+                notes.append((int(fields[1]), int(fields[2]) + 1, beats(fields[3]), beats(fields[4]), int(fields[5])))
         return sorted(notes)
 
     def run(self):
@@ -377,10 +417,39 @@ class Check:
                       f"{expected}\n  recorded: {recorded}")
         else:
             print(f"{self.format}: recorded {len(recorded)} notes, each where the arrangement has it")
+        if self.failures:
+            return 1
+
+        # Carvolin records the region the Recorder track now plays into it.
+        session.write_state(document_to_blob('<CarvolinState recordTrack="2"/>'))
+        took = self.run_lua("record", LUA_RECORD.format(**values))
+        for line in ("CHECK found true", "CHECK connected true", "CHECK saved"):
+            self.expect(took, "record", line)
+        reopened = self.run_lua("reopen", LUA_REOPEN.format(**values))
+        for line in ("CHECK found true", "CHECK saved"):
+            self.expect(reopened, "reopen", line)
+
+        saved = session.read_state()
+        text = blob_to_document(saved) if saved is not None else None
+        if text is None:
+            self.fail("after recording, the saved session holds no Carvolin state")
+            return 1
+        root = ET.fromstring(text)
+        taken = sorted((int(note.get("pitch")), int(note.get("velocity")), int(clip.get("startQ")) * TICKS_PER_QUARTER + int(note.get("startTick")),
+                        int(note.get("lengthTicks")))
+                       for clip in root.iter("Clip") if clip.get("track") == "2" for note in clip.iter("Note"))
+        played = sorted((pitch, velocity, start * TICKS_PER_QUARTER, length * TICKS_PER_QUARTER) for pitch, _, start, length, velocity in recorded)
+        if root.get("recordTrack") != "2" or len(taken) != len(played) or any(
+                t[:2] != p[:2] or abs(t[2] - p[2]) > 1 or abs(t[3] - p[3]) > 1 for t, p in zip(taken, played)):
+            self.fail("Carvolin did not record the region's notes into track 2:\n  the region (pitch, velocity, start, length in ticks): "
+                      f"{played}\n  track 2: {taken}\n  state: {text}")
+        else:
+            print(f"{self.format}: Carvolin recorded the region's {len(taken)} notes into track 2, each within a tick")
 
         if self.failures:
             return 1
-        print(f"PASS: Ardour ran Carvolin ({self.format.upper()}), kept its state through save and reopen, and recorded what it played")
+        print(f"PASS: Ardour ran Carvolin ({self.format.upper()}), kept its state through save and reopen, recorded what it played, "
+              "and Carvolin recorded what Ardour played into it")
         return 0
 
 
