@@ -1,6 +1,7 @@
 #include "support/EditorTestAccess.h"
 
 #include "model/StateDocument.h"
+#include "support/ScriptedPlayHead.h"
 
 #include <gtest/gtest.h>
 
@@ -68,4 +69,34 @@ TEST (RecordArm, TheDocumentSaysWhichTrackOnlyWhenOneIs)
         EXPECT_EQ (written->hasAttribute ("recordTrack"), c.armed != 0) << c.document;
         EXPECT_EQ (StateDocument::read (written.get()).recordTrack, c.armed) << c.document;
     }
+}
+
+TEST (RecordArm, WhatCameInTooFastToBeRecordedIsSaid)
+{
+    // More notes in one block than the queue to the message thread holds
+    // (it holds a thousand a second through the longest block, and more).
+    EditorFixture f;
+    std::vector<juce::String> messages;
+    f.editor->getDialogs().showMessage = [&messages] (auto, const juce::String& title, const juce::String& text) { messages.push_back (title + ": " + text); };
+    f.processor.setSavedState (juce::parseXML (juce::String (R"(<CarvolinState recordTrack="1"/>)")));
+    ASSERT_TRUE (f.processor.getPlayback().waitForPlan (5000));
+
+    ScriptedPlayHead head;
+    f.processor.setPlayHead (&head);
+    f.processor.prepareToPlay (48000.0, 8192);
+    juce::AudioBuffer<float> audio (2, 8192);
+    juce::MidiBuffer midi;
+    for (int i = 0; i < 4000; ++i)
+    {
+        midi.addEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100), i * 2);
+        midi.addEvent (juce::MidiMessage::noteOff (1, 60), i * 2 + 1);
+    }
+    f.processor.processBlock (audio, midi);
+    f.processor.setPlayHead (nullptr);
+
+    const auto dropped = f.processor.getRecorder().getNumDropped();
+    EXPECT_GT (dropped, 0);
+    pumpMessages (100);
+    ASSERT_EQ (messages.size(), 1u);
+    EXPECT_EQ (messages[0], "Recording: Some of what was played came in faster than it could be recorded: " + juce::String (dropped) + " note events were lost.");
 }
