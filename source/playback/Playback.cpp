@@ -258,9 +258,13 @@ void Playback::moveToChannel (juce::MidiBuffer& midi, int channel) noexcept
 
 void Playback::processBypassed (juce::MidiBuffer& midi) noexcept
 {
-    // Incoming MIDI passes while bypassed: what it holds is kept track of too.
-    heldKeys.passed (midi);
+    // Incoming MIDI passes while bypassed, on its own channels: keys held on
+    // an armed track's channel end now (their note-offs will not come there),
+    // and what the block holds is kept track of too.
     out.clear();
+    if (std::exchange (passedToTrack, 0) != 0)
+        heldKeys.releaseAll (out, 0);
+    heldKeys.passed (midi);
     engine.allNotesOff (out, 0);
     drainAuditions (false);
     sendTo (midi);

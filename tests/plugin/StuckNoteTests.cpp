@@ -45,7 +45,10 @@ namespace
 
             juce::AudioBuffer<float> audio (2, juce::jmax (1, n));
             juce::AudioBuffer<float> view (audio.getArrayOfWritePointers(), 2, n);
-            processor.processBlock (view, midi);
+            if (bypassed)
+                processor.processBlockBypassed (view, midi);
+            else
+                processor.processBlock (view, midi);
 
             int count = 0;
             for (const auto metadata : midi)
@@ -138,6 +141,7 @@ namespace
         ScriptedPlayHead head;
         juce::MidiBuffer midi;
         std::vector<juce::MidiMessage> sent;
+        bool bypassed = false;
     };
 
     // A long note on key 60 from quarter 0, and a note on key 64 at every quarter.
@@ -196,6 +200,23 @@ TEST (StuckNotes, EveryNoteThatLeavesThePlugInEnds)
              h.perform ([] (ArrangementModel::Edit& e) { e.setMidiOut (true); });
              h.block (512);
              EXPECT_FALSE (h.sounds (1, 50)) << "the key the player let go of ends, before anything else is let go";
+         } },
+        { "a key pressed while the host bypasses the plug-in with a track armed, and let go after", [] (Host& h) {
+             h.perform ([] (ArrangementModel::Edit& e) { e.setRecordTrack (3); });
+             h.block (512);
+             h.bypassed = true;
+             h.block (512, { keyDown (50) });
+             h.bypassed = false;
+             h.block (512, { juce::MidiMessage::noteOff (1, 50) });
+             EXPECT_FALSE (h.sounds (1, 50)) << "the key ends on the channel it was passed on";
+         } },
+        { "a key pressed with a track armed, and let go while the host bypasses the plug-in", [] (Host& h) {
+             h.perform ([] (ArrangementModel::Edit& e) { e.setRecordTrack (3); });
+             h.block (512, { keyDown (50) });
+             h.bypassed = true;
+             h.block (512, { juce::MidiMessage::noteOff (1, 50) });
+             EXPECT_FALSE (h.sounds (3, 50)) << "the key ends on the channel it was passed on";
+             h.bypassed = false;
          } },
         { "the sustain pedal held while the switch goes off", [] (Host& h) {
              h.block (512, { pedalDown() });
