@@ -90,9 +90,16 @@ struct ClipData
     juce::int32 lengthQ = 4; ///< length in quarter notes
     std::vector<ClipNote> notes;
 
+    /** The scale the piano roll shows and snaps to for this clip: an index of
+        Scales::all, or -1 for none; and its root, 0 (C) to 11 (B).
+    */
+    juce::int32 scale = -1;
+    juce::int32 scaleRoot = 0;
+
     bool operator== (const ClipData& other) const
     {
-        return track == other.track && startQ == other.startQ && lengthQ == other.lengthQ && notes == other.notes;
+        return track == other.track && startQ == other.startQ && lengthQ == other.lengthQ && notes == other.notes
+            && scale == other.scale && scaleRoot == other.scaleRoot;
     }
 
     bool operator!= (const ClipData& other) const { return ! operator== (other); }

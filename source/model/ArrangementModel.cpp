@@ -1,6 +1,7 @@
 #include "model/ArrangementModel.h"
 
 #include "model/ClipRules.h"
+#include "model/Scales.h"
 
 #include <algorithm>
 
@@ -38,6 +39,18 @@ bool ArrangementModel::Edit::setNotes (ClipId id, std::vector<ClipNote> notes)
 
     auto data = clip->data;
     data.notes = std::move (notes);
+    return setClip (id, std::move (data));
+}
+
+bool ArrangementModel::Edit::setScale (ClipId id, int scale, int root)
+{
+    const auto* clip = working.findClip (id);
+    if (clip == nullptr || ! (scale == -1 || Scales::isValid (scale, root)))
+        return false;
+
+    auto data = clip->data;
+    data.scale = scale;
+    data.scaleRoot = scale == -1 ? 0 : root;
     return setClip (id, std::move (data));
 }
 

@@ -48,6 +48,9 @@ public:
         bool setClip (ClipId id, ClipData data);
 
         bool setNotes (ClipId id, std::vector<ClipNote> notes);
+
+        /** Sets a clip's scale (an index of Scales::all, or -1 for none) and root (0 to 11). */
+        bool setScale (ClipId id, int scale, int root);
         bool removeClip (ClipId id);
 
         //==============================================================================

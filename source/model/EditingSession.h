@@ -13,4 +13,11 @@ struct EditingSession
 
     /** The velocity set last in a piano roll's velocity lane: new notes take it. */
     int noteVelocity = 100;
+
+    /** What the piano roll shows besides the clip's notes: the notes of the
+        other clips, faintly ("Ghost Notes"), and note names as most DAWs give
+        them ("Note Names"). Both off at first.
+    */
+    bool ghostNotes = false;
+    bool noteNames = false;
 };

@@ -1,6 +1,7 @@
 #include "model/StateDocument.h"
 
 #include "model/IntRange.h"
+#include "model/Scales.h"
 
 #include <limits>
 
@@ -24,6 +25,8 @@ namespace StateDocument
         const juce::Identifier instrumentId ("instrument");
         const juce::Identifier midiOutId ("midiOut");
         const juce::Identifier recordTrackId ("recordTrack");
+        const juce::Identifier scaleId ("scale");
+        const juce::Identifier scaleRootId ("scaleRoot");
 
         bool hasTag (const juce::XmlElement& element, const juce::Identifier& tag)
         {
@@ -42,6 +45,13 @@ namespace StateDocument
                 clipElement->setAttribute (trackId, (*clip)->track);
                 clipElement->setAttribute (startQId, (*clip)->startQ);
                 clipElement->setAttribute (lengthQId, (*clip)->lengthQ);
+
+                // A clip's scale, only when one is set: readers that do not know it skip it.
+                if (Scales::isValid ((*clip)->scale, (*clip)->scaleRoot))
+                {
+                    clipElement->setAttribute (scaleId, Scales::all[(size_t) (*clip)->scale].id);
+                    clipElement->setAttribute (scaleRootId, (*clip)->scaleRoot);
+                }
 
                 for (auto note = (*clip)->notes.rbegin(); note != (*clip)->notes.rend(); ++note)
                 {
@@ -190,6 +200,13 @@ namespace StateDocument
             clip.startQ = readInt (*clipElement, startQId, 0);
             clip.lengthQ = readInt (*clipElement, lengthQId, 4);
             clip.notes.reserve (clipNotes);
+
+            if (const auto scale = Scales::indexOf (clipElement->getStringAttribute (scaleId)); scale >= 0)
+            {
+                const auto root = readInt (*clipElement, scaleRootId, 0);
+                clip.scale = scale;
+                clip.scaleRoot = root >= 0 && root < 12 ? root : 0;
+            }
 
             for (auto* noteElement : clipElement->getChildIterator())
             {

@@ -20,7 +20,8 @@
 
     "tracks" is written only when the count is not 4, "midiOut" only when
     playback through MIDI out is on, "recordTrack" only when a track is armed
-    for recording, a "Track" element only for a track whose
+    for recording, a clip's "scale" and "scaleRoot" (as Scales names them) only
+    when the clip has a scale, a "Track" element only for a track whose
     instrument is not the first: a reader that knows only clips and notes
     reads every document, and the document of a new arrangement holding only
     clips is the one such a reader writes. Readers skip what they do not know.

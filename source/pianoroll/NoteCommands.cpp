@@ -1,5 +1,8 @@
 #include "pianoroll/NoteCommands.h"
 
+#include "model/NoteTransforms.h"
+#include "model/Quantize.h"
+#include "model/Scales.h"
 #include "pianoroll/NoteEditing.h"
 #include "pianoroll/PianoRollGeometry.h"
 
@@ -158,7 +161,7 @@ void NoteCommands::redo()
 }
 
 //==============================================================================
-void NoteCommands::showMenu()
+void NoteCommands::showMenu (std::optional<int> pitch)
 {
     MenuState state;
     state.hasSelection = ! selection.isEmpty();
@@ -167,9 +170,56 @@ void NoteCommands::showMenu()
     state.canUndo = model.canUndo();
     state.canRedo = model.canRedo();
 
+    auto menu = createEditMenu (state);
+    const auto* c = clip();
+    NoteCommandMenu::addTo (menu, c != nullptr && Scales::isValid (c->data.scale, c->data.scaleRoot), pitch);
+
     // The roll may be closed while the menu is open: then nothing is done.
-    dialogs.showMenu (createEditMenu (state), [safeThis = juce::WeakReference<NoteCommands> (this)] (int chosen) {
-        if (auto* commands = safeThis.get())
+    dialogs.showMenu (menu, [safeThis = juce::WeakReference<NoteCommands> (this), pitch] (int chosen) {
+        auto* commands = safeThis.get();
+        if (commands == nullptr)
+            return;
+
+        if (const auto command = NoteCommandMenu::forItemId (chosen))
+            commands->apply (*command);
+        else if (chosen == NoteCommandMenu::selectPitchItemId && pitch.has_value())
+            commands->selectPitch (*pitch);
+        else
             commands->performMenuCommand (chosen);
     });
+}
+
+bool NoteCommands::apply (const NoteCommand& command)
+{
+    if (! canChange())
+        return false;
+
+    using Kind = NoteCommand::Kind;
+    const auto& data = clip()->data;
+    const auto& notes = data.notes;
+    const auto acts = NoteTransforms::actedOn (notes, [this] (NoteId id) { return selection.contains (id); });
+    const auto clipTicks = juce::int64 { data.lengthQ } * Arrangement::ticksPerQuarter;
+
+    std::optional<std::vector<ClipNote>> changed;
+    switch (command.kind)
+    {
+        case Kind::quantize:
+            changed = NoteTransforms::quantize (notes, acts, gridTicks != nullptr ? gridTicks() : Quantize::fallbackTicks, command.amount, command.ends, clipTicks);
+            break;
+        case Kind::legato: changed = NoteTransforms::legato (notes, acts, command.acrossKeys); break;
+        case Kind::humanize: changed = NoteTransforms::humanize (notes, acts, command.amount, command.second, humanizeSeed++, clipTicks); break;
+        case Kind::setVelocity: changed = NoteTransforms::setVelocity (notes, acts, command.amount); break;
+        case Kind::scaleVelocity: changed = NoteTransforms::scaleVelocity (notes, acts, command.amount); break;
+        case Kind::transpose: changed = NoteTransforms::transpose (notes, acts, command.amount); break;
+        case Kind::transposeInScale: changed = NoteTransforms::transposeInScale (notes, acts, data.scale, data.scaleRoot, command.amount); break;
+        case Kind::reverse: changed = NoteTransforms::reverse (notes, acts); break;
+    }
+
+    return changed.has_value() && commit (command.name(), std::move (*changed));
+}
+
+void NoteCommands::selectPitch (int pitch)
+{
+    if (const auto* c = clip())
+        selection.set (NoteTransforms::ofPitch (c->data.notes, pitch));
 }

@@ -3,8 +3,11 @@
 #include "model/ArrangementModel.h"
 #include "model/EditingSession.h"
 #include "model/Selection.h"
+#include "pianoroll/NoteCommandMenu.h"
 #include "ui/Dialogs.h"
 #include "ui/EditCommands.h"
+
+#include <optional>
 
 //==============================================================================
 /** The piano roll's commands on the selected notes of its clip, from its
@@ -33,8 +36,21 @@ public:
     /** Where the grid was clicked last (a tick of the clip): pasted notes go there. */
     void setPastePlace (int tick) noexcept { pasteTick = tick; }
 
-    /** Shows the right-click menu, and runs what is chosen. */
-    void showMenu();
+    /** Shows the right-click menu, and runs what is chosen; pitch is the
+        key under the pointer, when there is one.
+    */
+    void showMenu (std::optional<int> pitch = std::nullopt);
+
+    /** Runs a note command on the selected notes (every note when none is
+        selected), as one transaction; false when it changes nothing.
+    */
+    bool apply (const NoteCommand& command);
+
+    /** Selects every note of a pitch. */
+    void selectPitch (int pitch);
+
+    /** The quantize step in ticks, for Quantize. */
+    std::function<int()> gridTicks;
 
     /** Makes notes the clip's, as one transaction named name. */
     bool commit (const juce::String& name, std::vector<ClipNote> notes);
@@ -54,6 +70,7 @@ private:
     Selection<NoteId>& selection;
     Dialogs& dialogs;
     int pasteTick = 0;
+    juce::int64 humanizeSeed = juce::Random::getSystemRandom().nextInt64();
 
     JUCE_DECLARE_WEAK_REFERENCEABLE (NoteCommands)
 };

@@ -1,5 +1,7 @@
 #include "pianoroll/NoteGestures.h"
 
+#include "model/Scales.h"
+
 #include "model/Quantize.h"
 #include "pianoroll/NoteEditing.h"
 
@@ -75,6 +77,14 @@ void NoteGestures::press (NoteTool tool, const juce::MouseEvent& event, const Fr
         pressOnGrid (tool, event, frame);
 }
 
+int NoteGestures::toScale (int pitch, const juce::MouseEvent& event, const Frame& frame) noexcept
+{
+    // Alt held: any key, scale or not.
+    if (event.mods.isAltDown())
+        return pitch;
+    return Scales::snap (frame.scale, frame.scaleRoot, pitch, PianoRollGeometry::lowestPitch, PianoRollGeometry::highestPitch);
+}
+
 void NoteGestures::pressOnGrid (NoteTool tool, const juce::MouseEvent& event, const Frame& frame)
 {
     const auto position = event.getPosition();
@@ -84,9 +94,10 @@ void NoteGestures::pressOnGrid (NoteTool tool, const juce::MouseEvent& event, co
     {
         case NoteTool::Draw:
         {
-            const auto pitch = frame.geometry.yToPitch (position.y);
+            auto pitch = frame.geometry.yToPitch (position.y);
             if (pitch < 0)
                 return;
+            pitch = toScale (pitch, event, frame);
 
             // A note drawn in the last half step would snap to the clip's end,
             // out of every tool's reach: it starts on the last step inside.
@@ -175,7 +186,7 @@ void NoteGestures::drag (const juce::MouseEvent& event, const Frame& frame)
             return;
 
         const auto tickOffset = juce::int64 { snap (geometry.xToTick (position.x)) } - pressed->second.startTick;
-        const auto pitchOffset = geometry.pitchNearest (position.y) - pressed->second.pitch;
+        const auto pitchOffset = toScale (geometry.pitchNearest (position.y), event, frame) - pressed->second.pitch;
 
         std::vector<ClipNote> originals;
         for (const auto& [index, was] : move->grabbed)

@@ -46,6 +46,7 @@ public:
         juce::int64 clipEndTick = 0;
         std::optional<juce::Rectangle<int>> velocityLane; ///< where it is, when shown
         int newVelocity = 100;                            ///< the velocity new notes take
+        int scale = -1, scaleRoot = 0;                    ///< the clip's scale: drawn and moved notes snap to it (not with Alt)
     };
 
     void press (NoteTool tool, const juce::MouseEvent& event, const Frame& frame);
@@ -82,6 +83,9 @@ public:
     std::function<void (int velocity)> onVelocitySet;
 
 private:
+    /** A pitch drawn or moved to: the scale's nearest, unless Alt is held. */
+    static int toScale (int pitch, const juce::MouseEvent& event, const Frame& frame) noexcept;
+
     struct Idle
     {
     };

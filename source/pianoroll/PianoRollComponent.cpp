@@ -22,12 +22,13 @@ namespace
 } // namespace
 
 //==============================================================================
-PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, EditingSession& s, Dialogs& dialogs)
+PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, EditingSession& s, Dialogs& d)
     : model (m),
       clipId (clipToShow),
       session (s),
+      dialogs (d),
       gestures (selection),
-      commands (m, clipToShow, s, selection, dialogs),
+      commands (m, clipToShow, s, selection, d),
       toolButtons (*this, { { { "Draw", NoteTool::Draw }, { "Select", NoteTool::Select }, { "Resize", NoteTool::Resize }, { "Erase", NoteTool::Erase } } }, toolRadioGroup),
       quantize (*this)
 {
@@ -94,6 +95,14 @@ PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, 
                            "(Left and Right move the cursor, Backspace takes the last step back)");
     stepButton.onClick = [this] { setStepInputOn (stepButton.getToggleState()); };
 
+    // "Scale" chooses the clip's scale, and what else the roll shows: the
+    // notes of the other clips, and note names. It stands left of "Step".
+    addChildComponent (scaleButton);
+    scaleButton.setColour (juce::TextButton::buttonColourId, Palette::control);
+    scaleButton.setTooltip ("The clip's scale (drawn and moved notes snap to it; Alt: any key), ghost notes of the other clips, note names");
+    scaleButton.onClick = [this] { showScaleMenu(); };
+    commands.gridTicks = [this] { return quantize.gridTicks(); };
+
     // The lines that mark where playback is and the step cursor go over everything.
     addChildComponent (stepCursor);
     addChildComponent (playhead);
@@ -112,6 +121,7 @@ PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, 
         clip = snapshot->clips[(size_t) index];
         clipStartQ = clip->data.startQ;
         clipLengthQ = clip->data.lengthQ;
+        scaleButton.setButtonText (Scales::describe (clip->data.scale, clip->data.scaleRoot));
     }
     geometry.clipLengthQ = clipLengthQ;
     updateUndoButtons();
@@ -163,8 +173,14 @@ const ClipNote* PianoRollComponent::getSelectedNote() const noexcept
 NoteGestures::Frame PianoRollComponent::frame() const
 {
     static const std::vector<ClipNote> none;
-    return { clip != nullptr ? clip->data.notes : none, geometry, quantize.gridTicks(), clipEndTick(),
-             velocityLaneShown ? std::optional<juce::Rectangle<int>> (velocityLaneArea) : std::nullopt, session.noteVelocity };
+    return { clip != nullptr ? clip->data.notes : none,
+             geometry,
+             quantize.gridTicks(),
+             clipEndTick(),
+             velocityLaneShown ? std::optional<juce::Rectangle<int>> (velocityLaneArea) : std::nullopt,
+             session.noteVelocity,
+             clip != nullptr ? clip->data.scale : -1,
+             clip != nullptr ? clip->data.scaleRoot : 0 };
 }
 
 void PianoRollComponent::close()
@@ -202,9 +218,19 @@ void PianoRollComponent::arrangementChanged()
         return;
     }
 
+    // Ghost notes show the other clips: any change may change them.
+    if (session.ghostNotes)
+        repaint();
+
     const auto& now = snapshot->clips[(size_t) index];
     if (now == clip)
         return;
+
+    if (clip != nullptr && (now->data.scale != clip->data.scale || now->data.scaleRoot != clip->data.scaleRoot))
+    {
+        scaleButton.setButtonText (Scales::describe (now->data.scale, now->data.scaleRoot));
+        repaint();
+    }
 
     // The clip changed under the roll (an undo, a redo, a host): a gesture in
     // progress ends without a change, and the roll shows the clip as it is.
@@ -268,6 +294,8 @@ void PianoRollComponent::resized()
     velocityButton.setVisible (velocityX >= 705);
     stepButton.setBounds (velocityX - 65, 10, 60, 35);
     stepButton.setVisible (velocityX - 65 >= 705);
+    scaleButton.setBounds (velocityX - 140, 10, 70, 35);
+    scaleButton.setVisible (velocityX - 140 >= 705);
 
     // The velocity lane, when shown, takes the bottom of the window from the
     // grid and the keyboard.
@@ -471,7 +499,8 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
 
     if (event.mods.isPopupMenu())
     {
-        commands.showMenu();
+        const auto pitch = geometry.gridArea.contains (event.getPosition()) ? geometry.yToPitch (event.getPosition().y) : -1;
+        commands.showMenu (pitch >= 0 ? std::optional<int> (pitch) : std::nullopt);
         return;
     }
 
@@ -512,6 +541,13 @@ bool PianoRollComponent::keyPressed (const juce::KeyPress& key)
 
     if (commands.performEditKey (key))
         return true;
+
+    // Quantize, legato, humanize, reverse, a scale degree up or down.
+    if (const auto command = NoteCommandMenu::forKey (key))
+    {
+        commands.apply (*command);
+        return true;
+    }
 
     // With step input on, Left and Right move its cursor and Backspace takes its last step back.
     if (stepInput != nullptr && plain && ! mods.isShiftDown()
@@ -622,6 +658,82 @@ juce::String PianoRollComponent::getTitle() const
     return PianoRollPainter::title (clipStartQ, clipLengthQ);
 }
 
+void PianoRollComponent::showScaleMenu()
+{
+    const auto scale = clip != nullptr ? clip->data.scale : -1;
+    const auto root = clip != nullptr ? clip->data.scaleRoot : 0;
+
+    juce::PopupMenu roots, scales, menu;
+    for (int r = 0; r < 12; ++r)
+        roots.addItem (scaleMenuRoots + r, Scales::rootNames[(size_t) r], true, Scales::isValid (scale, root) && r == root);
+    for (int s = 0; s < (int) Scales::all.size(); ++s)
+        scales.addItem (scaleMenuScales + s, Scales::all[(size_t) s].name, true, s == scale);
+
+    menu.addItem (scaleMenuOff, "No Scale", scale != -1, scale == -1);
+    menu.addSubMenu ("Root", roots);
+    menu.addSubMenu ("Scale", scales);
+    menu.addSeparator();
+    menu.addItem (scaleMenuGhosts, "Ghost Notes", true, session.ghostNotes);
+    menu.addItem (scaleMenuNames, "Note Names (C4 = middle C)", true, session.noteNames);
+
+    dialogs.showMenu (menu, [safeThis = juce::Component::SafePointer<PianoRollComponent> (this)] (int chosen) {
+        if (safeThis != nullptr)
+            safeThis->chooseFromScaleMenu (chosen);
+    });
+}
+
+void PianoRollComponent::chooseFromScaleMenu (int chosen)
+{
+    if (chosen == scaleMenuGhosts || chosen == scaleMenuNames)
+    {
+        auto& flag = chosen == scaleMenuGhosts ? session.ghostNotes : session.noteNames;
+        flag = ! flag;
+        pointedPitch.clear();
+        repaint();
+        return;
+    }
+
+    if (clip == nullptr)
+        return;
+
+    // A root chosen without a scale gives its major scale; a scale without a root, C's.
+    auto scale = clip->data.scale, root = clip->data.scaleRoot;
+    if (chosen == scaleMenuOff)
+        scale = -1;
+    else if (chosen >= scaleMenuRoots && chosen < scaleMenuRoots + 12)
+        std::tie (scale, root) = std::pair { scale < 0 ? 0 : scale, chosen - scaleMenuRoots };
+    else if (chosen >= scaleMenuScales && chosen < scaleMenuScales + (int) Scales::all.size())
+        scale = chosen - scaleMenuScales;
+    else
+        return;
+
+    model.perform ("Set Scale", [this, scale, root] (ArrangementModel::Edit& edit) { edit.setScale (clipId, scale, scale < 0 ? 0 : root); });
+}
+
+void PianoRollComponent::mouseMove (const juce::MouseEvent& event)
+{
+    if (! session.noteNames)
+        return;
+
+    // The name of the key under the pointer, above the keyboard.
+    const auto pitch = geometry.gridArea.contains (event.getPosition()) ? geometry.yToPitch (event.getPosition().y) : -1;
+    const auto name = pitch >= 0 ? PianoRollPainter::pitchName (pitch) : juce::String();
+    if (name != pointedPitch)
+    {
+        pointedPitch = name;
+        repaint (PianoRollPainter::pointedPitchArea);
+    }
+}
+
+void PianoRollComponent::mouseExit (const juce::MouseEvent&)
+{
+    if (pointedPitch.isNotEmpty())
+    {
+        pointedPitch.clear();
+        repaint (PianoRollPainter::pointedPitchArea);
+    }
+}
+
 void PianoRollComponent::paint (juce::Graphics& g)
 {
     const auto drawing = gestures.drawing();
@@ -641,6 +753,29 @@ void PianoRollComponent::paint (juce::Graphics& g)
     for (const auto& note : getNotes())
         if (velocityNote != 0 && note.id == velocityNote)
             scene.velocityNote = &note;
+
+    if (clip != nullptr)
+    {
+        scene.scale = clip->data.scale;
+        scene.scaleRoot = clip->data.scaleRoot;
+    }
+
+    // The other clips' notes across the grid as far as it shows, when asked for.
+    std::vector<GhostNotes::Ghost> ghosts;
+    if (session.ghostNotes && clip != nullptr)
+    {
+        // Only where this paint reaches: a drag repaints little.
+        const auto area = geometry.gridArea.getIntersection (g.getClipBounds());
+        const auto top = geometry.yToPitch (area.getY()), bottom = geometry.yToPitch (area.getBottom() - 1);
+        if (! area.isEmpty())
+            ghosts = GhostNotes::around (*model.getSnapshot(), clipId, geometry.xToTick (area.getX() - 3),
+                                         juce::int64 { geometry.xToTick (area.getRight()) } + Arrangement::ticksPerQuarter,
+                                         bottom >= 0 ? bottom : PianoRollGeometry::lowestPitch, top >= 0 ? top : PianoRollGeometry::highestPitch);
+        scene.ghosts = &ghosts;
+    }
+
+    scene.noteNames = session.noteNames;
+    scene.pointedPitch = pointedPitch;
 
     PianoRollPainter::paint (g, scene);
 }

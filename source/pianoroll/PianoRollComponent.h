@@ -2,6 +2,8 @@
 
 #include "model/ArrangementModel.h"
 #include "model/EditingSession.h"
+#include "model/GhostNotes.h"
+#include "model/Scales.h"
 #include "model/Selection.h"
 #include "pianoroll/NoteCommands.h"
 #include "pianoroll/NoteGestures.h"
@@ -45,6 +47,8 @@ public:
     void mouseDown (const juce::MouseEvent& event) override;
     void mouseDrag (const juce::MouseEvent& event) override;
     void mouseUp (const juce::MouseEvent& event) override;
+    void mouseMove (const juce::MouseEvent& event) override;
+    void mouseExit (const juce::MouseEvent& event) override;
     void mouseWheelMove (const juce::MouseEvent& event, const juce::MouseWheelDetails& wheel) override;
     bool keyPressed (const juce::KeyPress& key) override;
     void paint (juce::Graphics& g) override;
@@ -163,6 +167,7 @@ private:
     ArrangementModel& model;
     const ClipId clipId;
     EditingSession& session;
+    Dialogs& dialogs;
 
     // The clip as the model holds it now; null once it is gone.
     ClipPtr clip;
@@ -181,6 +186,20 @@ private:
     juce::TextButton redoButton { "Redo" };
     juce::TextButton velocityButton { "Velocity" };
     juce::TextButton stepButton { "Step" };
+    juce::TextButton scaleButton { "Scale" };
+
+    // The scale menu: its item ids, what it shows, and what a choice does.
+    enum ScaleMenuItem
+    {
+        scaleMenuOff = 1,
+        scaleMenuGhosts,
+        scaleMenuNames,
+        scaleMenuRoots = 100,
+        scaleMenuScales = 200
+    };
+    void showScaleMenu();
+    void chooseFromScaleMenu (int chosen);
+    juce::String pointedPitch;
 
     juce::Rectangle<int> keyboardArea;
     juce::ScrollBar verticalScrollBar { true };

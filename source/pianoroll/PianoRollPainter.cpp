@@ -1,6 +1,7 @@
 #include "pianoroll/PianoRollPainter.h"
 
 #include "model/IntRange.h"
+#include "model/Scales.h"
 #include "pianoroll/NoteEditing.h"
 #include "ui/Palette.h"
 
@@ -108,6 +109,11 @@ namespace PianoRollPainter
             + " (Length: " + juce::String (lengthQ / 4) + " bars, " + juce::String (lengthQ) + " quarters)";
     }
 
+    juce::String pitchName (int pitch)
+    {
+        return juce::String (Scales::rootNames[(size_t) (((pitch % 12) + 12) % 12)]) + juce::String (pitch / 12 - 1 - (pitch < 0 && pitch % 12 != 0 ? 1 : 0));
+    }
+
     bool isBlackKey (int pitch) noexcept
     {
         switch (((pitch % 12) + 12) % 12)
@@ -138,13 +144,26 @@ namespace PianoRollPainter
             const juce::Rectangle<float> key (static_cast<float> (scene.keyboardArea.getX()), y, static_cast<float> (scene.keyboardArea.getWidth()), rowHeight);
             g.setColour (isBlackKey (pitch) ? juce::Colours::black : juce::Colours::white);
             g.fillRect (key);
+
+            // With a scale, keys off it are darker and the root's are marked.
+            if (! Scales::contains (scene.scale, scene.scaleRoot, pitch))
+            {
+                g.setColour (juce::Colour (0x8c000000));
+                g.fillRect (key);
+            }
+            else if (Scales::isValid (scene.scale, scene.scaleRoot) && ((pitch - scene.scaleRoot) % 12 + 12) % 12 == 0)
+            {
+                g.setColour (Palette::toolOn);
+                g.fillRect (key.withLeft (key.getRight() - 6.0f));
+            }
+
             g.setColour (juce::Colour (0xff808080));
             g.drawRect (key, 1.0f);
 
             if (pitch % 12 == 0)
             {
                 g.setColour (juce::Colours::black);
-                g.drawText ("C" + juce::String (pitch / 12 - 2),
+                g.drawText ("C" + juce::String (pitch / 12 - (scene.noteNames ? 1 : 2)),
                             juce::Rectangle<int> (scene.keyboardArea.getX() + 5, IntRange::pixels (y) + 2, 30, IntRange::pixels (rowHeight) - 4),
                             juce::Justification::centredLeft, true);
             }
@@ -162,6 +181,27 @@ namespace PianoRollPainter
 
         g.setColour (Palette::lanes);
         g.fillRect (grid);
+
+        // With a scale, rows off it are darker and the root's lighter.
+        if (Scales::isValid (scene.scale, scene.scaleRoot))
+        {
+            for (int row = 0; row < PianoRollGeometry::numRows; ++row)
+            {
+                const auto pitch = PianoRollGeometry::highestPitch - row;
+                const auto inScale = Scales::contains (scene.scale, scene.scaleRoot, pitch);
+                const auto isRoot = inScale && ((pitch - scene.scaleRoot) % 12 + 12) % 12 == 0;
+                if (inScale && ! isRoot)
+                    continue;
+
+                const auto y = gridTop + static_cast<float> (row) * geometry.rowHeight() - geometry.verticalScroll;
+                const auto band = juce::Rectangle<float> (gridLeft, y, gridRight - gridLeft, geometry.rowHeight()).getIntersection (grid.toFloat());
+                if (band.isEmpty())
+                    continue;
+
+                g.setColour (isRoot ? juce::Colour (0x1a20b2aa) : juce::Colour (0x40000000));
+                g.fillRect (band);
+            }
+        }
 
         for (int i = 0; i <= PianoRollGeometry::numRows; ++i)
         {
@@ -228,6 +268,32 @@ namespace PianoRollPainter
         const auto& grid = geometry.gridArea;
         const auto rowHeight = geometry.rowHeight();
         const auto asked = g.getClipBounds().toFloat();
+
+        // Ghosts first, behind the clip's own notes: plain, faint rectangles
+        // on whole pixels, filled in two lists (one per colour).
+        if (scene.ghosts != nullptr)
+        {
+            const auto visible = grid.getIntersection (g.getClipBounds());
+            juce::RectangleList<int> ofOtherTracks, ofSameTrack;
+            for (const auto& ghost : *scene.ghosts)
+            {
+                if (! PianoRollGeometry::isDrawablePitch (ghost.pitch))
+                    continue;
+
+                // Kept within the visible grid before it becomes whole pixels.
+                const auto left = juce::jlimit ((float) visible.getX() - 2.0f, (float) visible.getRight() + 2.0f, geometry.tickToX (ghost.start));
+                const auto right = juce::jlimit (left + 2.0f, (float) visible.getRight() + 4.0f, left + geometry.ticksToWidth (ghost.length));
+                const auto top = geometry.rowTop (ghost.pitch) + 2.0f;
+                const auto bounds = juce::Rectangle<float>::leftTopRightBottom (left, top, right, top + rowHeight - 4.0f).toNearestInt().getIntersection (visible);
+                if (! bounds.isEmpty())
+                    (ghost.sameTrack ? ofSameTrack : ofOtherTracks).addWithoutMerging (bounds);
+            }
+
+            g.setColour (ghostOfOtherTrack);
+            g.fillRectList (ofOtherTracks);
+            g.setColour (ghostOfSameTrack);
+            g.fillRectList (ofSameTrack);
+        }
 
         for (const auto& note : scene.notes)
         {
@@ -314,6 +380,13 @@ namespace PianoRollPainter
         {
             g.setColour (Palette::text);
             g.drawText (scene.title, titleArea, juce::Justification::centredLeft, true);
+        }
+
+        if (scene.pointedPitch.isNotEmpty() && g.clipRegionIntersects (pointedPitchArea))
+        {
+            g.setColour (Palette::text);
+            g.setFont (11.0f);
+            g.drawText (scene.pointedPitch, pointedPitchArea, juce::Justification::centredLeft, true);
         }
 
         paintKeyboard (g, scene);

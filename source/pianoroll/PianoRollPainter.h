@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/GhostNotes.h"
 #include "model/Selection.h"
 #include "pianoroll/PianoRollGeometry.h"
 
@@ -81,6 +82,18 @@ namespace PianoRollPainter
         /** The velocity lane, when it is shown, and the note whose bar is being dragged. */
         std::optional<juce::Rectangle<int>> velocityLane;
         const ClipNote* velocityNote = nullptr;
+
+        /** The clip's scale (Scales), or -1: rows off the scale darker, the root's marked. */
+        int scale = -1, scaleRoot = 0;
+
+        /** The notes of other clips, painted faintly behind the clip's own; or null. */
+        const std::vector<GhostNotes::Ghost>* ghosts = nullptr;
+
+        /** Names on the C keys as most DAWs number them (middle C is C4), and
+            the name of the pitch under the pointer; empty for none.
+        */
+        bool noteNames = false;
+        juce::String pointedPitch;
     };
 
     void paint (juce::Graphics& g, const Scene& scene);
@@ -95,6 +108,16 @@ namespace PianoRollPainter
 
     /** True when pitch mod 12 is 1, 3, 6, 8 or 10. */
     bool isBlackKey (int pitch) noexcept;
+
+    /** "C4", "F#2": a pitch's name, middle C (60) being C4. */
+    juce::String pitchName (int pitch);
+
+    /** Where the name of the pitch under the pointer is written, above the keyboard. */
+    inline const juce::Rectangle<int> pointedPitchArea { 2, 35, 56, 14 };
+
+    /** The colours of ghost notes: of other tracks, and of the clip's own track. */
+    inline const juce::Colour ghostOfOtherTrack { 0x38ffffff };
+    inline const juce::Colour ghostOfSameTrack { 0x48ffb000 };
 
     /** The header's title for a clip from startQ, lengthQ quarters long. */
     juce::String title (int startQ, int lengthQ);

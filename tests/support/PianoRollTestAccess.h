@@ -50,6 +50,15 @@ struct PianoRollTestAccess
     static auto& velocityButton (PianoRollComponent& p) { return FindComponents::button (p, "Velocity"); }
     static auto& undoButton (PianoRollComponent& p) { return FindComponents::button (p, "Undo"); }
     static auto& redoButton (PianoRollComponent& p) { return FindComponents::button (p, "Redo"); }
+    /** "Scale", which shows the clip's scale once one is chosen ("D min"). */
+    static juce::TextButton& scaleButton (PianoRollComponent& p)
+    {
+        for (auto* b : FindComponents::all<juce::TextButton> (p))
+            if (b->getTooltip().startsWith ("The clip's scale"))
+                return *b;
+        return FindComponents::button (p, "Scale");
+    }
+
     static auto& quantizeBox (PianoRollComponent& p) { return *FindComponents::all<juce::ComboBox> (p).front(); }
 
     /** The vertical and the horizontal zoom sliders, and scroll bars. */
