@@ -76,9 +76,11 @@ void PlaybackEngine::process (const PlaybackPlan* plan, Position position, int n
     // A host that loops without ending a block at the loop's end starts the
     // next block past the loop's start, by as much as the last block reached
     // past its end: the notes in between are played at the block's start,
-    // so that a note on the loop's start sounds on every pass.
-    if (! goesOn && wasPlaying && position.looping && position.loopEnd > position.loopStart && expectedPpq > position.loopEnd
-        && position.ppq >= position.loopStart && position.ppq - position.loopStart <= expectedPpq - position.loopEnd + maxDriftQuarters)
+    // so that a note on the loop's start sounds on every pass. Only a block
+    // that crossed the loop's end counts: one that started past it (the host
+    // played on beyond the loop, then went back) is an ordinary jump.
+    if (! goesOn && wasPlaying && position.looping && position.loopEnd > position.loopStart && lastBlockStart < position.loopEnd
+        && expectedPpq > position.loopEnd && position.ppq >= position.loopStart && position.ppq - position.loopStart <= expectedPpq - position.loopEnd + maxDriftQuarters)
         fromPpq = position.loopStart;
 
     const auto startTick = fromPpq * Arrangement::ticksPerQuarter;
@@ -130,6 +132,7 @@ void PlaybackEngine::process (const PlaybackPlan* plan, Position position, int n
 
     lastGeneration = plan->generation;
     wasPlaying = true;
+    lastBlockStart = position.ppq;
     expectedPpq = endPpq;
     lastBpm = position.bpm;
 }

@@ -79,5 +79,6 @@ private:
     juce::uint64 lastGeneration = 0;
     bool wasPlaying = false;
     double expectedPpq = 0.0;
+    double lastBlockStart = 0.0; // where the last block played started
     double lastBpm = 120.0;
 };

@@ -272,6 +272,18 @@ TEST (StuckNotes, EveryNoteThatLeavesThePlugInEnds)
              }
              EXPECT_EQ (h.noteOnsOf (64), 2 * 3) << "the note on the loop's start sounds on every pass";
          } },
+        { "a host looping back from far past its loop's end", [] (Host& h) {
+             // Played on past the loop's end, then sent into the loop: a jump
+             // like any other, not the notes since the loop's start at once.
+             h.head.loop = { 0.0, 2.0 };
+             h.head.ppq = 8.0;
+             h.playFor (0.1);
+             const auto before = h.noteOnsOf (64);
+             h.head.ppq = 1.5;
+             h.block (512);
+             EXPECT_EQ (h.noteOnsOf (64), before) << "no note of the loop's first quarters replayed at once";
+             h.playFor (0.5);
+         } },
         { "a state set and two seconds played at once", [] (Host& h) {
              h.setState (silentState);
              h.processor.getPlayback().waitForPlan (5000);
