@@ -4,8 +4,8 @@
 #include "model/ClipRules.h"
 #include "model/IntRange.h"
 
-ArrangementCommands::ArrangementCommands (ArrangementModel& m, EditingSession& s, Selection<ClipId>& sel, Dialogs& d)
-    : model (m), session (s), selection (sel), dialogs (d)
+ArrangementCommands::ArrangementCommands (ArrangementModel& m, EditingSession& s, Selection<ClipId>& sel, Dialogs& d, MidiFileCommands& f)
+    : model (m), session (s), selection (sel), dialogs (d), files (f)
 {
 }
 
@@ -153,18 +153,40 @@ void ArrangementCommands::redo()
 }
 
 //==============================================================================
-void ArrangementCommands::showMenu()
+void ArrangementCommands::showMenu (ClipId underPointer)
 {
+    const auto snapshot = model.getSnapshot();
     MenuState state;
     state.hasSelection = ! selection.isEmpty();
     state.canPaste = session.clipboard.holdsClips();
-    state.hasItems = ! model.getSnapshot()->clips.empty();
+    state.hasItems = ! snapshot->clips.empty();
     state.canUndo = model.canUndo();
     state.canRedo = model.canRedo();
 
+    auto menu = createEditMenu (state);
+    menu.addSeparator();
+    menu.addItem (importToTracksCommand, juce::String::fromUTF8 ("Import MIDI to Tracks\u2026"));
+
+    const auto* clip = snapshot->findClip (underPointer);
+    if (clip != nullptr)
+    {
+        menu.addItem (exportClipCommand, juce::String::fromUTF8 ("Export Clip as MIDI\u2026"), ! clip->data.notes.empty());
+        menu.addItem (exportTrackCommand, juce::String::fromUTF8 ("Export Track as MIDI\u2026"));
+    }
+    const auto track = clip != nullptr ? clip->data.track : 0;
+
     // The window may close while the menu is open: then nothing is done.
-    dialogs.showMenu (createEditMenu (state), [safeThis = juce::WeakReference<ArrangementCommands> (this)] (int chosen) {
-        if (auto* commands = safeThis.get())
-            commands->performMenuCommand (chosen);
+    dialogs.showMenu (menu, [safeThis = juce::WeakReference<ArrangementCommands> (this), underPointer, track] (int chosen) {
+        auto* commands = safeThis.get();
+        if (commands == nullptr)
+            return;
+
+        switch (chosen)
+        {
+            case importToTracksCommand: commands->files.importToTracks(); break;
+            case exportClipCommand: commands->files.exportClip (underPointer); break;
+            case exportTrackCommand: commands->files.exportTrack (track); break;
+            default: commands->performMenuCommand (chosen); break;
+        }
     });
 }

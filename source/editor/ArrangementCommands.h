@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/MidiFileCommands.h"
 #include "model/ArrangementModel.h"
 #include "model/EditingSession.h"
 #include "model/Selection.h"
@@ -14,7 +15,7 @@
 class ArrangementCommands final : public EditCommandTarget
 {
 public:
-    ArrangementCommands (ArrangementModel& model, EditingSession& session, Selection<ClipId>& selection, Dialogs& dialogs);
+    ArrangementCommands (ArrangementModel& model, EditingSession& session, Selection<ClipId>& selection, Dialogs& dialogs, MidiFileCommands& files);
 
     void selectAll() override;
     void clearSelection() override;
@@ -33,8 +34,19 @@ public:
     /** Where the lanes were clicked last: pasted clips go there. */
     void setPastePlace (int lane, int quarter) noexcept;
 
-    /** Shows the right-click menu, and runs what is chosen. */
-    void showMenu();
+    /** Shows the right-click menu, and runs what is chosen: the edit
+        commands, importing a file to tracks, and for the clip under the
+        pointer (0: none), exporting it or its track.
+    */
+    void showMenu (ClipId underPointer = 0);
+
+    /** The menu's items beyond the edit commands. */
+    enum FileCommand
+    {
+        importToTracksCommand = 100,
+        exportClipCommand,
+        exportTrackCommand
+    };
 
     /** Called before a command changes the arrangement: the view ends its gesture. */
     std::function<void()> beforeChange;
@@ -48,6 +60,7 @@ private:
     EditingSession& session;
     Selection<ClipId>& selection;
     Dialogs& dialogs;
+    MidiFileCommands& files;
     int pasteLane = 0, pasteQuarter = 0;
 
     JUCE_DECLARE_WEAK_REFERENCEABLE (ArrangementCommands)

@@ -36,6 +36,13 @@ namespace ArrangementGeometry
     /** The lanes' rectangle in editor coordinates. */
     juce::Rectangle<int> arrangementArea (int editorWidth, int numTracks) noexcept;
 
+    /** The bar ruler: the strip of bar numbers just above the lanes. */
+    constexpr int rulerHeight = 18;
+    inline juce::Rectangle<int> rulerArea (const juce::Rectangle<int>& lanes) noexcept
+    {
+        return { lanes.getX(), lanes.getY() - rulerHeight, lanes.getWidth(), rulerHeight };
+    }
+
     /** (q * W) / (4 * visibleBars) without scrolling: the unscrolled x of quarter q. */
     int quarterToUnscrolledX (juce::int64 q, const View& view) noexcept;
 

@@ -9,6 +9,9 @@ namespace ArrangementPainter
 
     namespace
     {
+        const juce::Colour loopBand { 0x8020b2aa };
+        const juce::Colour playStartMark { 0xffffa500 };
+
         void verticalLine (juce::Graphics& g, int x, int top, int bottom)
         {
             if (bottom > top)
@@ -79,6 +82,32 @@ namespace ArrangementPainter
         g.fillRect (area);
         g.setColour (juce::Colour (0xccffffff));
         g.drawRect (area.toFloat(), 2.0f);
+
+        // The loop region: a band over the ruler, behind the bar numbers.
+        const auto ruler = geo::rulerArea (area);
+        if (scene.loopEndQ > scene.loopStartQ)
+        {
+            const auto left = juce::jmax (ruler.getX(), area.getX() + geo::quarterToX (scene.loopStartQ, view));
+            const auto right = juce::jmin (ruler.getRight(), area.getX() + geo::quarterToX (scene.loopEndQ, view));
+            if (right > left)
+            {
+                g.setColour (loopBand);
+                g.fillRect (left, ruler.getY() + 1, right - left, ruler.getHeight() - 2);
+            }
+        }
+
+        // Where "Play" starts, when not at the start: a small mark on the ruler.
+        if (scene.playStartQ.has_value())
+        {
+            const auto x = area.getX() + geo::quarterToX (*scene.playStartQ, view);
+            if (x >= ruler.getX() && x <= ruler.getRight())
+            {
+                juce::Path mark;
+                mark.addTriangle ((float) x - 5.0f, (float) ruler.getY(), (float) x + 5.0f, (float) ruler.getY(), (float) x, (float) ruler.getY() + 8.0f);
+                g.setColour (playStartMark);
+                g.fillPath (mark);
+            }
+        }
 
         // Bar numbers stand above the lanes, before the clip region is set, so a
         // bar starting left of the lanes still shows its number.

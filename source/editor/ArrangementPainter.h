@@ -28,6 +28,12 @@ namespace ArrangementPainter
         /** The rubber band being drawn, in editor coordinates. */
         std::optional<juce::Rectangle<int>> rubberBand;
 
+        /** The loop region (quarters; none when equal), and where the
+            standalone transport starts when it is not the timeline's start.
+        */
+        int loopStartQ = 0, loopEndQ = 0;
+        std::optional<int> playStartQ;
+
         bool fileDragHover = false;
         int hoverTrackIndex = -1;
         int hoverQuarter = -1;

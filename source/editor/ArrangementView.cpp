@@ -25,7 +25,7 @@ namespace
 ArrangementView::ArrangementView (ArrangementModel& m, EditingSession& session, MidiFileCommands& f, Dialogs& dialogs)
     : model (m),
       files (f),
-      commands (m, session, selection, dialogs),
+      commands (m, session, selection, dialogs, files),
       gestures (m, selection),
       toolButtons (*this, { { { "Select", EditTool::Select }, { "Draw", EditTool::Draw }, { "Drag", EditTool::Drag }, { "Resize", EditTool::Resize } } }, toolRadioGroup),
       quantize (*this)
@@ -119,6 +119,8 @@ void ArrangementView::arrangementChanged()
 
     const auto snapshot = model.getSnapshot();
     const auto tracksChanged = shown == nullptr || shown->numTracks != snapshot->numTracks;
+    if (shown == nullptr || shown->loopStartQ != snapshot->loopStartQ || shown->loopEndQ != snapshot->loopEndQ)
+        repaint (ArrangementGeometry::rulerArea (arrangementArea));
     shown = snapshot;
 
     // A component per clip, in the arrangement's order; those of clips still
@@ -350,6 +352,8 @@ void ArrangementView::paint (juce::Graphics& g)
         if (const auto found = clipsById.find (id); found != clipsById.end())
             scene.selectedClipBounds.push_back (found->second->getBounds() + arrangementArea.getPosition());
     scene.rubberBand = gestures.band();
+    std::tie (scene.loopStartQ, scene.loopEndQ) = shownLoop();
+    scene.playStartQ = playStart;
     scene.fileDragHover = fileDragHover;
     if (dropPlace.has_value())
     {
@@ -376,7 +380,16 @@ void ArrangementView::mouseDown (const juce::MouseEvent& event)
 
     if (event.mods.isPopupMenu())
     {
-        commands.showMenu();
+        const auto local = event.getPosition() - arrangementArea.getPosition();
+        commands.showMenu (arrangementArea.contains (event.getPosition()) ? ArrangementEditing::clipAt (*model.getSnapshot(), local, getView()) : 0);
+        return;
+    }
+
+    // The ruler: a drag sets the loop region, a click clears it (and tells where).
+    if (ArrangementGeometry::rulerArea (arrangementArea).contains (event.getPosition()))
+    {
+        rulerPressBar = barAt (event.getPosition().x);
+        draggedLoop.reset();
         return;
     }
 
@@ -395,18 +408,69 @@ void ArrangementView::mouseDown (const juce::MouseEvent& event)
 
 void ArrangementView::mouseDrag (const juce::MouseEvent& event)
 {
+    if (rulerPressBar.has_value())
+        return rulerDrag (event);
+
     const ScopedRepaint repaintChanges (*this);
 
     gestures.drag (event, frame());
     layOutClips();
 }
 
-void ArrangementView::mouseUp (const juce::MouseEvent&)
+void ArrangementView::mouseUp (const juce::MouseEvent& event)
 {
+    if (const auto pressed = std::exchange (rulerPressBar, std::nullopt))
+    {
+        repaint (ArrangementGeometry::rulerArea (arrangementArea));
+        if (const auto loop = std::exchange (draggedLoop, std::nullopt))
+        {
+            model.perform ("Set Loop", [&loop] (ArrangementModel::Edit& e) { e.setLoop (loop->first, loop->second); });
+            return;
+        }
+
+        model.perform ("Clear Loop", [] (ArrangementModel::Edit& e) { e.setLoop (0, 0); });
+        if (onRulerClicked != nullptr)
+            onRulerClicked (juce::jlimit (0, Arrangement::timelineQuarters - 1, ArrangementGeometry::xToQuarter (event.getPosition().x, getView())));
+        return;
+    }
+
     const ScopedRepaint repaintChanges (*this);
 
     gestures.release();
     layOutClips();
+}
+
+int ArrangementView::barAt (int x) const
+{
+    return juce::jlimit (0, Arrangement::timelineBars - 1, ArrangementGeometry::xToQuarter (x, getView()) / Arrangement::quartersPerBar);
+}
+
+void ArrangementView::rulerDrag (const juce::MouseEvent& event)
+{
+    // Whole bars from the one pressed to the one under the pointer, both in;
+    // a drag that has not left the pressed bar by a few pixels is a click.
+    if (! draggedLoop.has_value() && event.getDistanceFromDragStart() < 4)
+        return;
+
+    const auto bar = barAt (event.getPosition().x);
+    const auto first = juce::jmin (*rulerPressBar, bar), last = juce::jmax (*rulerPressBar, bar);
+    draggedLoop = std::pair { first * Arrangement::quartersPerBar, (last + 1) * Arrangement::quartersPerBar };
+    repaint (ArrangementGeometry::rulerArea (arrangementArea));
+}
+
+std::pair<int, int> ArrangementView::shownLoop() const
+{
+    if (draggedLoop.has_value())
+        return *draggedLoop;
+    return shown != nullptr ? std::pair { shown->loopStartQ, shown->loopEndQ } : std::pair { 0, 0 };
+}
+
+void ArrangementView::showPlayStart (std::optional<int> quarter)
+{
+    if (quarter == playStart)
+        return;
+    playStart = quarter;
+    repaint (ArrangementGeometry::rulerArea (arrangementArea));
 }
 
 void ArrangementView::mouseDoubleClick (const juce::MouseEvent&)
@@ -516,6 +580,11 @@ void ArrangementView::filesDropped (const juce::StringArray& paths, int, int)
         return;
 
     const auto place = *std::exchange (dropPlace, std::nullopt);
+
+    // With Shift held, the file's channels go to the tracks of their numbers.
+    if (juce::ModifierKeys::getCurrentModifiersRealtime().isShiftDown())
+        return files.dropFilesToTracks (paths);
+
     if (const auto dropped = files.dropFiles (paths, place.lane + 1, place.quarter))
         selection.selectOnly (*dropped);
 }

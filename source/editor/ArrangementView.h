@@ -87,6 +87,15 @@ public:
     /** Marks where playback is (quarters), or nothing when it does not roll. */
     void showPlayhead (std::optional<double> ppq);
 
+    /** Marks on the ruler where the standalone transport starts, or nothing. */
+    void showPlayStart (std::optional<int> quarter);
+
+    /** A click on the ruler (not a drag): the quarter clicked. The loop region is cleared first. */
+    std::function<void (int quarter)> onRulerClicked;
+
+    /** The loop region the ruler shows: the one being dragged, or the arrangement's. */
+    std::pair<int, int> shownLoop() const;
+
     /** A double-click with the Select tool on a clip: open its piano roll. */
     std::function<void (ClipId)> onOpenClip;
 
@@ -133,6 +142,13 @@ private:
 
     SnapshotPtr shown;
     juce::Rectangle<int> arrangementArea;
+
+    // A drag in the ruler: the bar it started on, and the loop region it sets so far.
+    std::optional<int> rulerPressBar;
+    std::optional<std::pair<int, int>> draggedLoop;
+    std::optional<int> playStart;
+    void rulerDrag (const juce::MouseEvent& event);
+    int barAt (int x) const;
     juce::Component clipContainer;
     std::vector<std::unique_ptr<ScoreComponent>> clips; // in the order of the arrangement
     std::unordered_map<ClipId, ScoreComponent*> clipsById;

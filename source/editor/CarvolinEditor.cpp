@@ -60,6 +60,27 @@ CarvolinEditor::CarvolinEditor (juce::AudioProcessor& owner, Document& doc)
     playButton.setVisible (doc.hasOwnTransport());
     playButton.setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
 
+    // Its tempo (that of the arrangement) stands in the free space above the
+    // tools; a click on the ruler while it is stopped sets where it starts.
+    addChildComponent (tempoLabel);
+    addChildComponent (tempoSlider);
+    tempoLabel.setVisible (doc.hasOwnTransport());
+    tempoSlider.setVisible (doc.hasOwnTransport());
+    tempoSlider.setRange (Arrangement::minTempo, Arrangement::maxTempo, 1.0);
+    tempoSlider.setTextValueSuffix (" BPM");
+    tempoSlider.setIncDecButtonsMode (juce::Slider::incDecButtonsDraggable_Vertical);
+    tempoSlider.setTooltip ("The standalone app's tempo, which Save MIDI writes too");
+    tempoSlider.onValueChange = [this] {
+        const auto bpm = juce::roundToInt (tempoSlider.getValue());
+        model.perform ("Tempo", [bpm] (ArrangementModel::Edit& edit) { edit.setTempo (bpm); });
+    };
+    arrangement.onRulerClicked = [this] (int quarter) {
+        auto& playback = document.getPlayback();
+        if (document.hasOwnTransport() && ! playback.isStandalonePlaying())
+            playback.setStandaloneStart (quarter);
+        timerCallback();
+    };
+
     for (auto* button : { &addTrackButton, &removeTrackButton, &undoButton, &redoButton, &midiOutButton, &playButton })
         styleButton (*button, Palette::control);
     styleButton (saveMidiButton, Palette::fileCommand);
@@ -142,6 +163,7 @@ void CarvolinEditor::arrangementChanged()
 
     undoButton.setEnabled (model.canUndo());
     redoButton.setEnabled (model.canRedo());
+    tempoSlider.setValue (snapshot->tempo, juce::dontSendNotification);
     midiOutButton.setToggleState (snapshot->midiOut, juce::dontSendNotification);
 
     if (tracksChanged)
@@ -190,6 +212,8 @@ void CarvolinEditor::resized()
     redoButton.setBounds (110, 55, 90, 30);
     midiOutButton.setBounds (10, 90, 90, 30);
     playButton.setBounds (110, 90, 90, 30);
+    tempoLabel.setBounds (geo::originX + 5, 10, 50, 30);
+    tempoSlider.setBounds (geo::originX + 55, 10, 130, 30);
 
     // Narrow windows stack the two file commands.
     if (width - 250 < 320)
@@ -269,6 +293,8 @@ void CarvolinEditor::timerCallback()
 
     const auto where = playback.isRolling() ? std::optional<double> (playback.getPlayheadPpq()) : std::nullopt;
     arrangement.showPlayhead (where);
+    const auto start = playback.getStandaloneStart();
+    arrangement.showPlayStart (document.hasOwnTransport() && start > 0 ? std::optional<int> (start) : std::nullopt);
 
     if (isPianoRollOpen())
         pianoRoll->setPlayheadPosition (where);

@@ -77,6 +77,8 @@ private:
     juce::TextButton redoButton { "Redo" };
     juce::TextButton midiOutButton { "MIDI Out" };
     juce::TextButton playButton { "Play" };
+    juce::Label tempoLabel { {}, "Tempo" };
+    juce::Slider tempoSlider { juce::Slider::IncDecButtons, juce::Slider::TextBoxLeft };
     juce::TextButton saveMidiButton { "Save MIDI" };
     juce::TextButton loadMidiButton { "Load MIDI" };
 

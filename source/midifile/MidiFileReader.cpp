@@ -456,19 +456,139 @@ namespace MidiFileReader
     }
 } // namespace MidiFileReader
 
-MidiFileReader::Outcome MidiFileReader::readFile (const juce::File& file, ImportedClip& clip)
+namespace MidiFileReader
 {
-    if (! file.existsAsFile())
+    namespace
+    {
+        /** At most maxFileSize bytes of a file; false when it cannot be read. */
+        bool readBytes (const juce::File& file, juce::MemoryBlock& bytes)
+        {
+            if (! file.existsAsFile())
+                return false;
+
+            juce::FileInputStream stream (file);
+            if (! stream.openedOk())
+                return false;
+
+            stream.readIntoMemoryBlock (bytes, static_cast<juce::pointer_sized_int> (maxFileSize));
+            return true;
+        }
+    } // namespace
+
+    std::vector<ClipData> clipsByChannel (ParsedFile file, int& pastTimeline)
+    {
+        struct Read
+        {
+            juce::int64 start, length; // from the file's start, 960 ticks per quarter
+            int pitch, velocity;
+        };
+
+        const auto tpq = ticksPerQuarter (file.timeFormat);
+        std::array<std::vector<Read>, Arrangement::maxTracks> byChannel;
+        std::vector<int> nextOff;
+
+        for (auto& track : file.tracks)
+        {
+            orderSameTickNotes (track);
+            addMatchingNoteOffs (track);
+
+            // For each event, the first later note-off of its channel and key.
+            nextOff.assign (track.size(), -1);
+            std::array<int, 16 * 128> nearest;
+            nearest.fill (-1);
+            for (auto i = (int) track.size(); --i >= 0;)
+            {
+                const auto& event = track[(size_t) i];
+                const auto slot = (size_t) ((event.channel() - 1) * 128 + (event.key & 0x7f));
+                nextOff[(size_t) i] = nearest[slot];
+                if (event.isNoteOff())
+                    nearest[slot] = i;
+            }
+
+            for (size_t i = 0; i < track.size(); ++i)
+            {
+                const auto& on = track[i];
+                if (! on.isSoundingNoteOn() || nextOff[i] < 0 || track[(size_t) nextOff[i]].tick <= on.tick)
+                    continue;
+
+                byChannel[(size_t) on.channel() - 1].push_back ({ IntRange::scale (on.tick, Arrangement::ticksPerQuarter, tpq),
+                                                                  IntRange::scale (track[(size_t) nextOff[i]].tick - on.tick, Arrangement::ticksPerQuarter, tpq),
+                                                                  on.key, on.velocity });
+            }
+        }
+
+        constexpr juce::int64 ticksPerBar = juce::int64 { Arrangement::ticksPerQuarter } * Arrangement::quartersPerBar;
+        std::vector<ClipData> clips;
+        pastTimeline = 0;
+
+        for (int channel = 1; channel <= Arrangement::maxTracks; ++channel)
+        {
+            const auto& read = byChannel[(size_t) channel - 1];
+            if (read.empty())
+                continue;
+
+            juce::int64 first = std::numeric_limits<juce::int64>::max(), last = 0;
+            for (const auto& n : read)
+            {
+                first = juce::jmin (first, n.start);
+                last = juce::jmax (last, IntRange::add (n.start, n.length));
+            }
+
+            const auto firstBar = first / ticksPerBar;
+            if (firstBar >= Arrangement::timelineBars)
+            {
+                if (pastTimeline == 0)
+                    pastTimeline = channel;
+                continue;
+            }
+
+            const auto endBar = juce::jlimit (firstBar + 1, juce::int64 { Arrangement::timelineBars }, (last + ticksPerBar - 1) / ticksPerBar);
+            ClipData clip { channel, (int) firstBar * Arrangement::quartersPerBar, (int) (endBar - firstBar) * Arrangement::quartersPerBar, {} };
+            const auto origin = firstBar * ticksPerBar;
+            clip.notes.reserve (read.size());
+            for (const auto& n : read)
+                clip.notes.push_back ({ n.pitch, IntRange::saturate (n.start - origin), IntRange::saturate (n.length), n.velocity });
+            clips.push_back (std::move (clip));
+        }
+
+        return clips;
+    }
+} // namespace MidiFileReader
+
+MidiFileReader::Outcome MidiFileReader::readFileByChannel (const juce::File& file, std::vector<ClipData>& clips, int& pastTimeline)
+{
+    pastTimeline = 0;
+    juce::MemoryBlock bytes;
+    if (! readBytes (file, bytes))
         return Outcome::notMidi;
 
-    juce::MemoryBlock bytes;
-    {
-        juce::FileInputStream stream (file);
-        if (! stream.openedOk())
-            return Outcome::notMidi;
+    auto parsed = parse (bytes.getData(), bytes.getSize());
+    if (! parsed.has_value())
+        return Outcome::notMidi;
 
-        stream.readIntoMemoryBlock (bytes, static_cast<juce::pointer_sized_int> (maxFileSize));
-    }
+    if (parsed->tooManyNotes)
+        return Outcome::tooManyNotes;
+
+    auto read = clipsByChannel (std::move (*parsed), pastTimeline);
+    size_t notes = 0;
+    for (const auto& clip : read)
+        notes += clip.notes.size();
+
+    if (notes > (size_t) Arrangement::maxNotes)
+        return Outcome::tooManyNotes;
+
+    if (read.empty())
+        return pastTimeline != 0 ? Outcome::read : Outcome::noNotes;
+
+    clips = std::move (read);
+    return Outcome::read;
+}
+
+MidiFileReader::Outcome MidiFileReader::readFile (const juce::File& file, ImportedClip& clip)
+{
+    juce::MemoryBlock bytes;
+    if (! readBytes (file, bytes))
+        return Outcome::notMidi;
 
     auto parsed = parse (bytes.getData(), bytes.getSize());
     if (! parsed.has_value())

@@ -107,6 +107,20 @@ namespace MidiFileReader
 
     /** Reads a file into one clip. */
     Outcome readFile (const juce::File& file, ImportedClip& clip);
+
+    /** The notes of the tracks (ordered and matched as collectNotes does)
+        as clips, one for each MIDI channel that has notes, on the track of
+        the channel's number: each note-on ended by the next note-off of its
+        channel and key; each clip on whole bars from the bar of its first
+        note to the end of the bar of its last note end, cut at the
+        timeline's end (notes reaching past it stay in it, unchanged). A
+        channel whose first note starts past the timeline gives no clip, and
+        pastTimeline names it.
+    */
+    std::vector<ClipData> clipsByChannel (ParsedFile file, int& pastTimeline);
+
+    /** Reads a file into clipsByChannel's clips (read: at least one clip). */
+    Outcome readFileByChannel (const juce::File& file, std::vector<ClipData>& clips, int& pastTimeline);
 } // namespace MidiFileReader
 
 /** Reads file into out. True when out now holds one clip with at least one

@@ -182,14 +182,15 @@ namespace MidiFileWriter
         return fileBytes (sequence);
     }
 
-    juce::MemoryBlock arrangementFileBytes (const std::vector<const ClipData*>& clips)
+    juce::MemoryBlock arrangementFileBytes (const std::vector<const ClipData*>& clips, int bpm)
     {
         auto events = noteEvents (clips, false);
         if (events.empty())
             return {};
 
         juce::MidiMessageSequence sequence;
-        sequence.addEvent (juce::MidiMessage::tempoMetaEvent (500000), 0.0);
+        const auto microsecondsPerQuarter = juce::roundToInt (60'000'000.0 / juce::jlimit (Arrangement::minTempo, Arrangement::maxTempo, bpm));
+        sequence.addEvent (juce::MidiMessage::tempoMetaEvent (microsecondsPerQuarter), 0.0);
         insertInOrder (sequence, std::move (events));
 
         matchNotes (sequence);
@@ -228,10 +229,10 @@ namespace MidiFileWriter
     }
 } // namespace MidiFileWriter
 
-bool writeMidiFile (const juce::File& file, const std::vector<const ClipData*>& clips)
+bool writeMidiFile (const juce::File& file, const std::vector<const ClipData*>& clips, int bpm)
 {
     using namespace MidiFileWriter;
 
-    const auto bytes = arrangementFileBytes (clips);
+    const auto bytes = arrangementFileBytes (clips, bpm);
     return ! bytes.isEmpty() && replaceFileWith (withMidiExtension (file), bytes);
 }

@@ -56,10 +56,11 @@ namespace MidiFileWriter
     juce::MemoryBlock clipFileBytes (const ClipData& clip);
 
     /** The file "Save MIDI" writes: every note of every clip on the MIDI channel
-        of its track, a tempo of 120 BPM at tick 0, the end of track one tick
-        after the last event. Empty when the clips hold no note.
+        of its track, a tempo of bpm (120 unless the user set another) at
+        tick 0, the end of track one tick after the last event. Empty when the
+        clips hold no note.
     */
-    juce::MemoryBlock arrangementFileBytes (const std::vector<const ClipData*>& clips);
+    juce::MemoryBlock arrangementFileBytes (const std::vector<const ClipData*>& clips, int bpm = Arrangement::defaultTempo);
 
     /** Writes bytes to target through a temporary file beside it that then
         replaces the target, so a failed write never destroys an existing file.
@@ -76,4 +77,4 @@ namespace MidiFileWriter
     its track. False, with no file touched, when there are no clips or no
     notes; false when the file cannot be written.
 */
-bool writeMidiFile (const juce::File& file, const std::vector<const ClipData*>& clips);
+bool writeMidiFile (const juce::File& file, const std::vector<const ClipData*>& clips, int bpm = Arrangement::defaultTempo);

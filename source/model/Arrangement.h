@@ -36,6 +36,13 @@ namespace Arrangement
     */
     constexpr int maxNotes = 1 << 20;
 
+    /** The standalone app's tempo, in whole BPM: that of a new arrangement,
+        and the range the user may set.
+    */
+    constexpr int defaultTempo = 120;
+    constexpr int minTempo = 20;
+    constexpr int maxTempo = 300;
+
     /** The most clips an arrangement holds: twice what fits on 16 tracks of
         33 bars without overlapping.
     */

@@ -172,6 +172,28 @@ bool ArrangementModel::Edit::setRecordTrack (int track)
     return true;
 }
 
+bool ArrangementModel::Edit::setTempo (int bpm)
+{
+    bpm = juce::jlimit (Arrangement::minTempo, Arrangement::maxTempo, bpm);
+    if (bpm == working.tempo)
+        return false;
+
+    working.tempo = bpm;
+    changed = true;
+    return true;
+}
+
+bool ArrangementModel::Edit::setLoop (int startQ, int endQ)
+{
+    if (! ArrangementSnapshot::isValidLoop (startQ, endQ) || (startQ == working.loopStartQ && endQ == working.loopEndQ))
+        return false;
+
+    working.loopStartQ = startQ;
+    working.loopEndQ = endQ;
+    changed = true;
+    return true;
+}
+
 //==============================================================================
 ArrangementModel::ArrangementModel()
     : current (std::make_shared<const ArrangementSnapshot>())

@@ -84,6 +84,14 @@ public:
         */
         bool setRecordTrack (int track);
 
+        /** Sets the tempo, kept within Arrangement::minTempo to maxTempo. */
+        bool setTempo (int bpm);
+
+        /** Sets the loop region (whole bars on the timeline), or clears it
+            with 0 and 0; anything else is refused.
+        */
+        bool setLoop (int startQ, int endQ);
+
         bool hasChanged() const noexcept { return changed; }
 
     private:

@@ -39,7 +39,8 @@ std::vector<const ClipData*> ArrangementSnapshot::clipData() const
 
 bool ArrangementSnapshot::sameArrangementAs (const ArrangementSnapshot& other) const noexcept
 {
-    if (numTracks != other.numTracks || instruments != other.instruments || midiOut != other.midiOut || recordTrack != other.recordTrack || clips.size() != other.clips.size())
+    if (numTracks != other.numTracks || instruments != other.instruments || midiOut != other.midiOut || recordTrack != other.recordTrack || tempo != other.tempo
+        || loopStartQ != other.loopStartQ || loopEndQ != other.loopEndQ || clips.size() != other.clips.size())
         return false;
 
     for (size_t i = 0; i < clips.size(); ++i)

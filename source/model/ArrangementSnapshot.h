@@ -51,6 +51,28 @@ struct ArrangementSnapshot
     */
     int recordTrack = 0;
 
+    /** The standalone app's tempo (Arrangement::minTempo to maxTempo), which
+        "Save MIDI" files carry too.
+    */
+    int tempo = Arrangement::defaultTempo;
+
+    /** The loop region, in quarters on whole bars, or none (both 0). The
+        standalone app's transport loops over it; in a host it is shown only.
+    */
+    int loopStartQ = 0, loopEndQ = 0;
+
+    bool hasLoop() const noexcept { return loopEndQ > loopStartQ; }
+
+    /** True for a loop region the arrangement can have: whole bars on the
+        timeline, at least one long; or none (0 and 0).
+    */
+    static bool isValidLoop (int startQ, int endQ) noexcept
+    {
+        return (startQ == 0 && endQ == 0)
+            || (startQ >= 0 && endQ > startQ && endQ <= Arrangement::timelineQuarters && startQ % Arrangement::quartersPerBar == 0
+                && endQ % Arrangement::quartersPerBar == 0);
+    }
+
     /** The clip of an id, or null. */
     const Clip* findClip (ClipId id) const noexcept;
 

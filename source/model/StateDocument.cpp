@@ -25,6 +25,9 @@ namespace StateDocument
         const juce::Identifier instrumentId ("instrument");
         const juce::Identifier midiOutId ("midiOut");
         const juce::Identifier recordTrackId ("recordTrack");
+        const juce::Identifier tempoId ("tempo");
+        const juce::Identifier loopStartQId ("loopStartQ");
+        const juce::Identifier loopEndQId ("loopEndQ");
         const juce::Identifier scaleId ("scale");
         const juce::Identifier scaleRootId ("scaleRoot");
 
@@ -86,6 +89,15 @@ namespace StateDocument
             if (tracks != nullptr && tracks->recordTrack != 0)
                 root->setAttribute (recordTrackId, tracks->recordTrack);
 
+            if (tracks != nullptr && tracks->tempo != Arrangement::defaultTempo)
+                root->setAttribute (tempoId, tracks->tempo);
+
+            if (tracks != nullptr && tracks->hasLoop())
+            {
+                root->setAttribute (loopStartQId, tracks->loopStartQ);
+                root->setAttribute (loopEndQId, tracks->loopEndQ);
+            }
+
             appendClips (*root, clips);
 
             if (tracks != nullptr)
@@ -123,6 +135,17 @@ namespace StateDocument
 
             arrangement.numTracks = juce::jlimit (Arrangement::minTracks, Arrangement::maxTracks, numTracks);
             arrangement.midiOut = readInt (document, midiOutId, 0) != 0;
+
+            // A tempo out of range is the default; a loop region that is not
+            // one (not whole bars, not on the timeline) is none.
+            if (const auto tempo = readInt (document, tempoId, Arrangement::defaultTempo); tempo >= Arrangement::minTempo && tempo <= Arrangement::maxTempo)
+                arrangement.tempo = tempo;
+
+            if (const auto startQ = readInt (document, loopStartQId, 0), endQ = readInt (document, loopEndQId, 0); ArrangementSnapshot::isValidLoop (startQ, endQ))
+            {
+                arrangement.loopStartQ = startQ;
+                arrangement.loopEndQ = endQ;
+            }
 
             // A track armed that the arrangement does not have arms none.
             if (const auto armed = readInt (document, recordTrackId, 0); armed >= 1 && armed <= arrangement.numTracks)

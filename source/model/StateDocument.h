@@ -11,7 +11,8 @@
 //==============================================================================
 /** The XML document that keeps the arrangement with the host's project:
 
-    <CarvolinState midiFolderPath="..." tracks="6" midiOut="1" recordTrack="2">
+    <CarvolinState midiFolderPath="..." tracks="6" midiOut="1" recordTrack="2"
+                   tempo="90" loopStartQ="8" loopEndQ="16">
       <Track number="2" instrument="7"/>
       <Clip track="1" startQ="0" lengthQ="4">
         <Note pitch="60" startTick="0" lengthTicks="960" velocity="100"/>
@@ -20,7 +21,8 @@
 
     "tracks" is written only when the count is not 4, "midiOut" only when
     playback through MIDI out is on, "recordTrack" only when a track is armed
-    for recording, a clip's "scale" and "scaleRoot" (as Scales names them) only
+    for recording, "tempo" only when it is not 120, "loopStartQ" and
+    "loopEndQ" only when a loop region is set, a clip's "scale" and "scaleRoot" (as Scales names them) only
     when the clip has a scale, a "Track" element only for a track whose
     instrument is not the first: a reader that knows only clips and notes
     reads every document, and the document of a new arrangement holding only

@@ -39,7 +39,14 @@ public:
     {
         events.clear();
         noteOns = 0;
+        offset = 0;
     }
+
+    /** Where the samples given from now on start within the block: a block
+        played in two parts (the standalone transport looping) writes its
+        second part from there.
+    */
+    void setSampleOffset (int firstSample) noexcept { offset = firstSample; }
 
     /** A note-on at sample; false when the block has no room left for one. */
     bool addNoteOn (int channel, int key, int velocity, int sample) noexcept
@@ -48,12 +55,12 @@ public:
             return false;
 
         ++noteOns;
-        events.addEvent (juce::MidiMessage::noteOn (channel, key, (juce::uint8) velocity), sample);
+        events.addEvent (juce::MidiMessage::noteOn (channel, key, (juce::uint8) velocity), offset + sample);
         return true;
     }
 
     /** A message that ends something (a note-off, a pedal let go): always added. */
-    void addEnding (const juce::MidiMessage& message, int sample) noexcept { events.addEvent (message, sample); }
+    void addEnding (const juce::MidiMessage& message, int sample) noexcept { events.addEvent (message, offset + sample); }
 
     const juce::MidiBuffer& getEvents() const noexcept { return events; }
 
@@ -63,4 +70,5 @@ public:
 private:
     juce::MidiBuffer events;
     int noteOns = 0;
+    int offset = 0;
 };

@@ -45,6 +45,12 @@ void Playback::publishPlanOf (const SnapshotPtr& snapshot)
     // With playback off there is nothing to plan: an empty plan says so.
     auto plan = snapshot->midiOut ? PlaybackPlan::of (*snapshot) : PlaybackPlan();
     plan.recordTrack = juce::jlimit (0, 16, snapshot->recordTrack);
+    plan.tempo = juce::jlimit (Arrangement::minTempo, Arrangement::maxTempo, snapshot->tempo);
+    if (ArrangementSnapshot::isValidLoop (snapshot->loopStartQ, snapshot->loopEndQ))
+    {
+        plan.loopStartQ = snapshot->loopStartQ;
+        plan.loopEndQ = snapshot->loopEndQ;
+    }
 
     const juce::ScopedLock lock (publishLock);
 
@@ -104,6 +110,7 @@ void Playback::run()
 void Playback::prepare (double newSampleRate, int maxBlockSize, bool ownTransport)
 {
     usesOwnTransport = ownTransport;
+    standaloneFrom (standalonePpq(), standaloneTempo); // where it is at the old rate
     sampleRate = newSampleRate > 0.0 ? newSampleRate : 44100.0;
     engine.prepare (sampleRate);
 
@@ -127,8 +134,9 @@ juce::Optional<double> Playback::positionInSeconds (const juce::AudioPlayHead::P
     return {};
 }
 
-PlaybackEngine::Position Playback::positionFor (juce::AudioPlayHead* playHead, int numSamples) noexcept
+PlaybackEngine::Position Playback::positionFor (juce::AudioPlayHead* playHead, const PlaybackPlan& plan, bool& ownTransport) noexcept
 {
+    ownTransport = false;
     if (playHead != nullptr && ! usesOwnTransport)
     {
         PlaybackEngine::Position position;
@@ -167,22 +175,79 @@ PlaybackEngine::Position Playback::positionFor (juce::AudioPlayHead* playHead, i
         return position;
     }
 
-    // No host transport (the standalone app): our own, from quarter 0 at 120 BPM.
+    // No host transport (the standalone app): our own, from where "Play"
+    // starts, at the arrangement's tempo, looping over its loop region once
+    // inside it. It moves on in playOwnTransport.
     const auto requested = standaloneRequested.load();
     if (requested && ! standaloneRunning)
-        standalonePpq = 0.0;
+        standaloneFrom (juce::jlimit (0, Arrangement::timelineQuarters - 1, standaloneStartQ.load()), plan.tempo);
+
+    // A new tempo goes on from where the transport is.
+    if (plan.tempo != standaloneTempo)
+        standaloneFrom (standalonePpq(), plan.tempo);
 
     standaloneRunning = requested;
-    const PlaybackEngine::Position position { true, requested, standalonePpq, standaloneBpm };
-
-    if (requested)
+    PlaybackEngine::Position position { true, requested, standalonePpq(), (double) plan.tempo };
+    if (plan.loopEndQ > plan.loopStartQ && position.ppq < plan.loopEndQ)
     {
-        standalonePpq += numSamples / (sampleRate * 60.0 / standaloneBpm);
-        if (standalonePpq >= Arrangement::timelineQuarters)
-            standaloneRequested = false;
+        position.looping = true;
+        position.loopStart = plan.loopStartQ;
+        position.loopEnd = plan.loopEndQ;
     }
 
+    ownTransport = true;
     return position;
+}
+
+void Playback::playOwnTransport (const PlaybackPlan& plan, PlaybackEngine::Position position, int numSamples) noexcept
+{
+    const auto samplesPerQuarter = sampleRate * 60.0 / position.bpm;
+
+    // The block is played in parts: up to the loop's end (where what sounds
+    // ends, and no note starts), then on from the loop's start, so that every
+    // event falls on its own sample. Each part takes at least one sample.
+    for (auto done = 0; done < numSamples;)
+    {
+        auto length = numSamples - done;
+        auto wraps = false;
+        if (position.playing && position.looping)
+        {
+            // (The loop's end on a sample boundary but for rounding is on it.)
+            const auto toLoopEnd = std::ceil ((position.loopEnd - position.ppq) * samplesPerQuarter - 1.0e-6);
+            wraps = toLoopEnd <= (double) length;
+            length = (int) juce::jlimit (1.0, (double) length, toLoopEnd);
+        }
+
+        out.setSampleOffset (done);
+        engine.process (&plan, position, length, out);
+        done += length;
+
+        // Counted in samples from the last place it went to, so that no
+        // rounding adds up however long it plays.
+        if (position.playing)
+        {
+            standaloneSamples += length;
+            if (wraps)
+                standaloneFrom (position.loopStart, standaloneTempo);
+            position.ppq = standalonePpq();
+        }
+    }
+    out.setSampleOffset (0);
+
+    if (position.playing && standalonePpq() >= Arrangement::timelineQuarters)
+        standaloneRequested = false;
+}
+
+void Playback::standaloneFrom (double ppq, int tempo) noexcept
+{
+    standaloneOrigin = ppq;
+    standaloneSamples = 0;
+    standaloneTempo = tempo;
+}
+
+double Playback::standalonePpq() const noexcept
+{
+    return standaloneOrigin + (double) standaloneSamples * standaloneTempo / (sampleRate * 60.0);
 }
 
 void Playback::process (juce::AudioPlayHead* playHead, int numSamples, juce::MidiBuffer& midi) noexcept
@@ -213,7 +278,8 @@ void Playback::process (juce::AudioPlayHead* playHead, int numSamples, juce::Mid
         return;
     }
 
-    const auto position = positionFor (playHead, numSamples);
+    auto ownTransport = false;
+    const auto position = positionFor (playHead, *plan.get(), ownTransport);
     recordingTap.process (armed, stepInputWanted.load(), position, numSamples, midi);
 
     // With playback off the plug-in passes no MIDI on; with it on, what comes
@@ -240,7 +306,11 @@ void Playback::process (juce::AudioPlayHead* playHead, int numSamples, juce::Mid
         engine.allNotesOff (out, 0);
     }
 
-    engine.process (plan.get(), position, numSamples, out);
+    if (ownTransport)
+        playOwnTransport (*plan.get(), position, numSamples);
+    else
+        engine.process (plan.get(), position, numSamples, out);
+
     drainAuditions (playbackOn);
     sendTo (midi);
 
@@ -354,4 +424,9 @@ void Playback::audition (int channel, int key, int velocity, bool on)
 void Playback::setStandalonePlaying (bool shouldPlay) noexcept
 {
     standaloneRequested = shouldPlay;
+}
+
+void Playback::setStandaloneStart (int quarter) noexcept
+{
+    standaloneStartQ = juce::jlimit (0, Arrangement::timelineQuarters - 1, quarter);
 }

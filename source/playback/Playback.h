@@ -68,12 +68,17 @@ public:
     */
     void audition (int channel, int key, int velocity, bool on) override;
 
-    /** The standalone app's own transport: plays from quarter 0 at 120 BPM
-        until the end of the timeline or until stopped. Used when the host
-        has no transport, or gives no play head at all.
+    /** The standalone app's own transport: plays from its start quarter at
+        the arrangement's tempo until the end of the timeline or until
+        stopped, looping over the loop region once inside it. Used when the
+        host has no transport, or gives no play head at all.
     */
     void setStandalonePlaying (bool shouldPlay) noexcept override;
     bool isStandalonePlaying() const noexcept override { return standaloneRequested.load(); }
+
+    /** Where the standalone transport starts when "Play" is pressed (a quarter, 0 at first). */
+    void setStandaloneStart (int quarter) noexcept override;
+    int getStandaloneStart() const noexcept override { return standaloneStartQ.load(); }
 
     /** Where playback is, for the line that marks it, and whether it rolls. */
     double getPlayheadPpq() const noexcept override { return playheadPpq.load(); }
@@ -87,13 +92,13 @@ public:
     */
     void setStepInputWanted (bool wanted) noexcept { stepInputWanted = wanted; }
 
-    /** The tempo of the standalone app's transport, that of "Save MIDI" files. */
-    static constexpr double standaloneBpm = 120.0;
-
 private:
     void run() override;
     void publishPlanOf (const SnapshotPtr& snapshot);
-    PlaybackEngine::Position positionFor (juce::AudioPlayHead* playHead, int numSamples) noexcept;
+    PlaybackEngine::Position positionFor (juce::AudioPlayHead* playHead, const PlaybackPlan& plan, bool& ownTransport) noexcept;
+    void playOwnTransport (const PlaybackPlan& plan, PlaybackEngine::Position position, int numSamples) noexcept;
+    void standaloneFrom (double ppq, int tempo) noexcept;
+    double standalonePpq() const noexcept;
     juce::Optional<double> positionInSeconds (const juce::AudioPlayHead::PositionInfo& info) const noexcept;
     void drainAuditions (bool playbackOn) noexcept;
     void sendTo (juce::MidiBuffer& midi) noexcept;
@@ -144,8 +149,11 @@ private:
 
     // The standalone app's transport.
     std::atomic<bool> standaloneRequested { false };
+    std::atomic<int> standaloneStartQ { 0 };
     bool standaloneRunning = false;
-    double standalonePpq = 0.0;
+    double standaloneOrigin = 0.0;     // the quarter it last started from, looped to or changed tempo at
+    juce::int64 standaloneSamples = 0; // samples played since
+    int standaloneTempo = Arrangement::defaultTempo;
     double sampleRate = 44100.0;
     bool usesOwnTransport = false;
 

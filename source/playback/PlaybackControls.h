@@ -21,4 +21,8 @@ public:
     /** The standalone app's own transport ("Play"). */
     virtual void setStandalonePlaying (bool shouldPlay) noexcept = 0;
     virtual bool isStandalonePlaying() const noexcept = 0;
+
+    /** Where the standalone app's transport starts ("Play from here"), in quarters. */
+    virtual void setStandaloneStart (int quarter) noexcept = 0;
+    virtual int getStandaloneStart() const noexcept = 0;
 };

@@ -41,6 +41,10 @@ struct PlaybackPlan
     /** The track armed for recording, or 0. */
     int recordTrack = 0;
 
+    /** The standalone app's tempo and loop region (quarters; none when equal). */
+    int tempo = Arrangement::defaultTempo;
+    int loopStartQ = 0, loopEndQ = 0;
+
     /** Which plan this is: every plan published has a new one. */
     juce::uint64 generation = 0;
 

@@ -2,7 +2,8 @@
 // any size from 0 to 8192 samples at any rate; positions and tempi, jumps,
 // loops, stops, infinite, absurd and missing values; bypassed blocks; keys and
 // the sustain pedal coming in; "MIDI Out" switched; a track armed, what comes
-// in recorded and passed on its channel; edits published, several
+// in recorded and passed on its channel; the standalone app's own transport
+// (its tempo, loop region and start); edits published, several
 // between two blocks, undone and redone; states set; notes the piano roll
 // sounds. After each script the transport stops for a block, and then:
 // - every note-on that left the plug-in has had its note-off, and every
@@ -124,6 +125,8 @@ namespace
             sampleRate = rate;
             processor.setPlayConfigDetails (0, 2, rate, 8192);
             processor.prepareToPlay (rate, 8192);
+            if (ownTransport)
+                processor.getPlayback().prepare (rate, 8192, true);
         }
 
         void block (int n, bool bypassed)
@@ -159,7 +162,7 @@ namespace
 
             // The block's note-ons: what came in, what the piano roll sounded,
             // and what a plan of the arrangement plays in the block's span.
-            if (! bypassed && n > 0)
+            if (! bypassed && n > 0 && ! ownTransport)
             {
                 const auto span = n * 1000.0 / (sampleRate * 60.0) + 0.01;
                 const auto end = processor.getPlayback().getPlayheadPpq();
@@ -202,7 +205,7 @@ namespace
             const auto snapshot = model.getSnapshot();
             const auto numClips = (int) snapshot->clips.size();
 
-            switch (script.below (8))
+            switch (script.below (10))
             {
                 case 0:
                 {
@@ -239,6 +242,18 @@ namespace
                     // A track armed (what comes in passes on its channel, and is recorded), or none.
                     const auto track = script.below (5);
                     model.perform ("Arm", [track] (ArrangementModel::Edit& e) { e.setRecordTrack (track); });
+                    break;
+                }
+                case 7:
+                {
+                    const auto bpm = script.below (320);
+                    model.perform ("Tempo", [bpm] (ArrangementModel::Edit& e) { e.setTempo (bpm); });
+                    break;
+                }
+                case 8:
+                {
+                    const auto start = script.below (36) * 4, end = script.below (36) * 4;
+                    model.perform ("Loop", [start, end] (ArrangementModel::Edit& e) { e.setLoop (start, end); });
                     break;
                 }
                 default:
@@ -314,6 +329,7 @@ namespace
         std::array<bool, 16 * 128> held {}, auditioned {};
         std::array<bool, 16> pedal {};
         size_t auditionsOn = 0;
+        bool ownTransport = false; // the standalone app's: the host's play head is not looked at
     };
 } // namespace
 
@@ -377,8 +393,17 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
                 break;
             }
             default:
-                if (script.byte() % 4 == 0)
+                if (const auto what = script.byte() % 8; what == 0)
                     run.prepare (rates[(size_t) script.below ((int) rates.size())]);
+                else if (what == 1)
+                {
+                    // The standalone app: its own transport, started, stopped, from anywhere.
+                    run.ownTransport = true;
+                    run.prepare (run.sampleRate);
+                    auto& playback = run.processor.getPlayback();
+                    playback.setStandaloneStart (script.below (140) - 4);
+                    playback.setStandalonePlaying (! playback.isStandalonePlaying());
+                }
                 else
                 {
                     // The recorder takes in what was played (a take is edits too).
@@ -395,6 +420,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     run.letGo();
     run.head = ScriptedPlayHead();
     run.head.playing = false;
+    run.processor.getPlayback().setStandalonePlaying (false);
     run.block (512, false);
 
     if (! run.everythingEnded())

@@ -1,6 +1,8 @@
 #include "support/EditorTestAccess.h"
 #include "support/MidiBytes.h"
 
+#include "midifile/MidiFileReader.h"
+#include "midifile/MidiFileWriter.h"
 #include "model/StateDocument.h"
 
 #include <gtest/gtest.h>
@@ -296,4 +298,155 @@ TEST (MidiCommands, ACompletionAfterTheEditorClosedDoesNothing)
     for (auto& l : launched)
         l.completion (*l.chooser);
     EXPECT_TRUE (messages.empty());
+}
+
+//==============================================================================
+namespace
+{
+    /** Every note of every track, from the timeline's start: (track, tick, pitch, length, velocity). */
+    using TimelineNote = std::tuple<int, juce::int64, int, int, int>;
+
+    std::vector<TimelineNote> timelineNotes (const ArrangementSnapshot& snapshot)
+    {
+        std::vector<TimelineNote> notes;
+        for (const auto& clip : snapshot.clips)
+            for (const auto& n : clip->data.notes)
+                notes.emplace_back (clip->data.track, juce::int64 { clip->data.startQ } * 960 + n.startTick, n.pitch, n.lengthTicks, n.velocity);
+        std::sort (notes.begin(), notes.end());
+        return notes;
+    }
+
+    juce::File writeBytes (const juce::File& folder, const juce::String& name, const juce::MemoryBlock& bytes)
+    {
+        const auto f = folder.getChildFile (name);
+        f.replaceWithData (bytes.getData(), bytes.getSize());
+        return f;
+    }
+} // namespace
+
+TEST (ImportToTracks, WhatSaveMidiWroteComesBackTrackByTrack)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<ClipData> clips;
+        int tracks; ///< the arrangement's tracks after the import
+    };
+
+    const Case cases[] {
+        { "several tracks, notes touching their clips' ends",
+          { { 1, 0, 8, { { 60, 0, 960, 100 }, { 64, 6720, 960, 90 } } },
+            { 2, 8, 8, { { 48, 0, 7680, 80 } } },
+            { 3, 4, 8, { { 72, 960, 480, 70 }, { 72, 1440, 480, 71 }, { 74, 7200, 480, 72 } } },
+            { 1, 16, 4, { { 61, 0, 3840, 60 } } } },
+          4 },
+        { "the 16th track, velocities 1 and 127, the timeline's last bar",
+          { { 16, 128, 4, { { 21, 0, 1, 1 }, { 108, 3839, 1, 127 } } }, { 5, 0, 4, { { 60, 3000, 840, 127 } } } },
+          16 },
+    };
+
+    for (const auto& c : cases)
+    {
+        CommandFixture f;
+        std::vector<const ClipData*> clips;
+        for (const auto& clip : c.clips)
+            clips.push_back (&clip);
+        const auto file = writeBytes (f.folder.getFile(), "saved.mid", MidiFileWriter::arrangementFileBytes (clips));
+
+        ArrangementSnapshot saved;
+        for (const auto& clip : c.clips)
+            saved.clips.push_back (std::make_shared<const Clip> (Clip { 0, clip }));
+
+        EXPECT_TRUE (f.editor->getFiles().importToTracksFromFile (file)) << c.name;
+        const auto imported = f.editor->getModel().getSnapshot();
+        EXPECT_EQ (timelineNotes (*imported), timelineNotes (saved)) << c.name;
+        EXPECT_EQ (imported->numTracks, c.tracks) << c.name;
+
+        for (const auto& clip : imported->clips)
+        {
+            EXPECT_EQ (clip->data.startQ % 4, 0) << c.name << ": whole bars";
+            EXPECT_EQ (clip->data.lengthQ % 4, 0) << c.name << ": whole bars";
+        }
+        ASSERT_EQ (f.messages.size(), 1u) << c.name;
+        EXPECT_EQ (f.messages[0].title, "MIDI Imported") << c.name;
+    }
+}
+
+TEST (ImportToTracks, ChannelsFillTheirTracksAndAnOverlapRefusesTheWholeFile)
+{
+    using namespace MidiBytes;
+    // A format-1 file: channels 1 and 2 in one track, channel 10 in another, at 480 ticks a quarter.
+    const auto bytes = file (1, 480,
+                             { track ({ { 0, 0x90, 60, 100 }, { 480, 0x80, 60, 0 }, { 0, 0x91, 62, 90 }, { 960, 0x81, 62, 0 } }),
+                               track ({ { 1920, 0x99, 36, 127 }, { 240, 0x89, 36, 0 } }) });
+
+    {
+        CommandFixture f;
+        ASSERT_TRUE (f.editor->getFiles().importToTracksFromFile (writeFile (f.folder.getFile(), "drums.mid", bytes)));
+        const auto snapshot = f.editor->getModel().getSnapshot();
+        EXPECT_EQ (snapshot->numTracks, 10);
+        EXPECT_EQ (timelineNotes (*snapshot), (std::vector<TimelineNote> { { 1, 0, 60, 960, 100 }, { 2, 960, 62, 1920, 90 }, { 10, 3840, 36, 480, 127 } }));
+
+        f.editor->getModel().undo(); // one step takes the whole import back
+        EXPECT_TRUE (f.editor->getModel().getSnapshot()->clips.empty());
+        EXPECT_EQ (f.editor->getModel().getSnapshot()->numTracks, 4);
+    }
+
+    {
+        CommandFixture f;
+        Access::addClip (*f.editor, 2, 0, 4, { { 50, 0, 960, 100 } });
+        const auto before = f.editor->getModel().getSnapshot();
+        EXPECT_FALSE (f.editor->getFiles().importToTracksFromFile (writeFile (f.folder.getFile(), "drums.mid", bytes)));
+        EXPECT_EQ (f.editor->getModel().getSnapshot(), before) << "nothing changed";
+        ASSERT_EQ (f.messages.size(), 1u);
+        EXPECT_EQ (f.messages[0].title, "Overlap Detected");
+        EXPECT_EQ (f.messages[0].text, "Cannot import drums.mid: its notes for track 2 overlap a clip already there. Nothing was imported.");
+    }
+}
+
+TEST (ExportCommands, AClipAsItIsDraggedOutATrackAsSaveMidiWritesIt)
+{
+    CommandFixture f;
+    const auto a = Access::addClip (*f.editor, 1, 0, 4, { { 60, 0, 960, 100 }, { 62, 960, 480, 90 } });
+    Access::addClip (*f.editor, 2, 4, 4, { { 40, 0, 960, 80 } });
+    Access::addClip (*f.editor, 1, 8, 4, { { 67, 480, 960, 70 } });
+    const auto folder = f.folder.getFile();
+    auto& files = f.editor->getFiles();
+
+    files.exportClipToFile (a, folder.getChildFile ("clip"));
+    juce::MemoryBlock written, dragged;
+    folder.getChildFile ("clip.mid").loadFileAsData (written);
+    juce::File (MidiFileCommands::exportClipToTempFile (f.editor->getModel().getSnapshot()->findClip (a)->data)).loadFileAsData (dragged);
+    EXPECT_EQ (written, dragged) << "the file of a dragged-out clip";
+
+    files.exportTrackToFile (1, folder.getChildFile ("track.mid"));
+    std::vector<ImportedClip> read;
+    ASSERT_TRUE (readMidiFile (folder.getChildFile ("track.mid"), read));
+    ASSERT_EQ (read.size(), 1u);
+    EXPECT_EQ (read[0].notes, (std::vector<ClipNote> { { 60, 0, 960, 100 }, { 62, 960, 480, 90 }, { 67, 8 * 960 + 480, 960, 70 } }));
+
+    // The channel of the track, and the arrangement's tempo.
+    juce::MidiFile midi;
+    juce::FileInputStream in (folder.getChildFile ("track.mid"));
+    ASSERT_TRUE (midi.readFrom (in));
+    juce::MidiMessageSequence tempos;
+    midi.findAllTempoEvents (tempos);
+    EXPECT_EQ (tempos.getEventPointer (0)->message.getTempoSecondsPerQuarterNote(), 0.5);
+    for (const auto* event : *midi.getTrack (0))
+        if (event->message.isNoteOnOrOff())
+            EXPECT_EQ (event->message.getChannel(), 1);
+
+    EXPECT_EQ (f.messages.size(), 2u);
+    for (const auto& m : f.messages)
+        EXPECT_EQ (m.title, "MIDI Saved");
+
+    // A tempo the user set goes into Save MIDI's files and track files; the default writes 120 as before.
+    f.editor->getModel().perform ("Tempo", [] (ArrangementModel::Edit& e) { e.setTempo (90); });
+    f.editor->getFiles().saveMidiToFile (folder.getChildFile ("song.mid"));
+    juce::MidiFile song;
+    juce::FileInputStream songIn (folder.getChildFile ("song.mid"));
+    ASSERT_TRUE (song.readFrom (songIn));
+    juce::MidiMessageSequence songTempos;
+    song.findAllTempoEvents (songTempos);
+    EXPECT_NEAR (60.0 / songTempos.getEventPointer (0)->message.getTempoSecondsPerQuarterNote(), 90.0, 1.0e-3);
 }
