@@ -380,8 +380,13 @@ void ArrangementView::mouseDown (const juce::MouseEvent& event)
 
     if (event.mods.isPopupMenu())
     {
+        // The menu acts on the clip under the pointer: it is selected first,
+        // unless it is selected already.
         const auto local = event.getPosition() - arrangementArea.getPosition();
-        commands.showMenu (arrangementArea.contains (event.getPosition()) ? ArrangementEditing::clipAt (*model.getSnapshot(), local, getView()) : 0);
+        const auto clip = arrangementArea.contains (event.getPosition()) ? ArrangementEditing::clipAt (*model.getSnapshot(), local, getView()) : 0;
+        if (clip != 0 && ! selection.contains (clip))
+            selection.selectOnly (clip);
+        commands.showMenu (clip);
         return;
     }
 

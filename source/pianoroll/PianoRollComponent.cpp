@@ -499,6 +499,18 @@ void PianoRollComponent::mouseDown (const juce::MouseEvent& event)
 
     if (event.mods.isPopupMenu())
     {
+        // The menu acts on the note under the pointer: it is selected first,
+        // unless it is selected already.
+        for (const auto& note : getNotes())
+        {
+            if (geometry.hitsNote (note, event.getPosition()))
+            {
+                if (! selection.contains (note.id))
+                    selection.selectOnly (note.id);
+                break;
+            }
+        }
+
         const auto pitch = geometry.gridArea.contains (event.getPosition()) ? geometry.yToPitch (event.getPosition().y) : -1;
         commands.showMenu (pitch >= 0 ? std::optional<int> (pitch) : std::nullopt);
         return;

@@ -25,6 +25,8 @@ namespace
         juce::Component& view() { return lanes (*f.editor); }
         Dialogs& dialogs() { return f.editor->getDialogs(); }
         juce::Point<int> emptySpace() const { return { quarterX (60), laneY (3) }; }
+        juce::Point<int> firstItem() const { return { quarterX (2), laneY (0) }; }
+        juce::Point<int> secondItem() const { return { quarterX (10), laneY (1) }; }
         size_t items() { return f.processor.getModel().getSnapshot()->clips.size(); }
         size_t selected() { return lanes (*f.editor).getSelection().size(); }
 
@@ -39,6 +41,8 @@ namespace
         juce::Component& view() { return open.roll; }
         Dialogs& dialogs() { return open.dialogs; }
         juce::Point<int> emptySpace() const { return { 263, 392 }; } // tick 3000, key 80
+        juce::Point<int> firstItem() const { return { 70, 152 }; }   // key 100 at tick 0
+        juce::Point<int> secondItem() const { return { 135, 236 }; } // key 93 at tick 960
         size_t items() const { return open.clip().notes.size(); }
         size_t selected() { return open.roll.getSelection().size(); }
 
@@ -112,4 +116,47 @@ TYPED_TEST (EditMenu, DoesWhatTheKeysDo)
     EXPECT_EQ (v.items(), 8u);
     command (EditCommandTarget::cutCommand);
     EXPECT_EQ (v.items(), 4u);
+}
+
+TYPED_TEST (EditMenu, ActsOnWhatIsUnderThePointer)
+{
+    TypeParam v;
+    juce::PopupMenu shown;
+    std::function<void (int)> choose;
+    v.dialogs().showMenu = [&] (juce::PopupMenu menu, std::function<void (int)> chosen) {
+        shown = std::move (menu);
+        choose = std::move (chosen);
+    };
+
+    const auto rightClick = [&v] (juce::Point<int> at) {
+        v.view().mouseDown (mouseAt (v.view(), at.x, at.y, juce::ModifierKeys::rightButtonModifier));
+        v.view().mouseUp (mouseAt (v.view(), at.x, at.y));
+    };
+    const auto enabled = [&shown] (int id) {
+        for (juce::PopupMenu::MenuItemIterator it (shown); it.next();)
+            if (it.getItem().itemID == id)
+                return it.getItem().isEnabled;
+        return false;
+    };
+
+    // Nothing selected: a right-click on an item selects it, and the menu acts on it.
+    rightClick (v.firstItem());
+    EXPECT_EQ (v.selected(), 1u);
+    EXPECT_TRUE (enabled (EditCommandTarget::cutCommand) && enabled (EditCommandTarget::deleteCommand));
+
+    // Another item right-clicked: it alone is deleted.
+    rightClick (v.secondItem());
+    EXPECT_EQ (v.selected(), 1u);
+    choose (EditCommandTarget::deleteCommand);
+    EXPECT_EQ (v.items(), 3u);
+    rightClick (v.firstItem());
+    EXPECT_EQ (v.selected(), 1u) << "the first item is still there to select";
+
+    // On an item of the selection, the selection stays; on empty space too.
+    rightClick (v.emptySpace());
+    choose (EditCommandTarget::selectAllCommand);
+    rightClick (v.firstItem());
+    EXPECT_EQ (v.selected(), 3u);
+    rightClick (v.emptySpace());
+    EXPECT_EQ (v.selected(), 3u);
 }
