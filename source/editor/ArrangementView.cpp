@@ -42,10 +42,18 @@ ArrangementView::ArrangementView (ArrangementModel& m, EditingSession& session, 
 
     toolButtons.onChoose = [this] (EditTool chosen) { setTool (chosen); };
     toolButtons.show (tool);
+    toolButtons[0].setTooltip ("Select: click, Shift+click or drag a band around clips; drag them to move them (1)");
+    toolButtons[1].setTooltip ("Draw: drag in a lane to draw a clip (2)");
+    toolButtons[2].setTooltip ("Drag: pan the timeline; clips stay where they are (3)");
+    toolButtons[3].setTooltip ("Resize: drag a clip's right edge (4)");
+    quantize.box.setTooltip ("The step clips snap to when drawn, moved and resized");
 
     for (auto* control : std::initializer_list<juce::Component*> { &deleteButton, &zoomInButton, &zoomOutButton, &timelineScrollBar })
         addAndMakeVisible (control);
 
+    deleteButton.setTooltip ("Delete the selected clips (Delete)");
+    zoomInButton.setTooltip ("Zoom in (Ctrl+wheel)");
+    zoomOutButton.setTooltip ("Zoom out (Ctrl+wheel)");
     styleButton (deleteButton, Palette::destructive);
     styleButton (zoomInButton, Palette::control);
     styleButton (zoomOutButton, Palette::control);

@@ -86,6 +86,15 @@ CarvolinEditor::CarvolinEditor (juce::AudioProcessor& owner, Document& doc)
     styleButton (saveMidiButton, Palette::fileCommand);
     styleButton (loadMidiButton, Palette::fileCommand);
 
+    addTrackButton.setTooltip ("Add a track (up to 16)");
+    removeTrackButton.setTooltip ("Remove the last track");
+    undoButton.setTooltip ("Undo (Ctrl+Z)");
+    redoButton.setTooltip ("Redo (Ctrl+Shift+Z or Ctrl+Y)");
+    midiOutButton.setTooltip ("Play the arrangement through the plug-in's MIDI output while the transport runs, each track on its channel");
+    playButton.setTooltip ("Play from the mark on the ruler (a click on the ruler sets it), looping over the loop region");
+    saveMidiButton.setTooltip ("Save the arrangement as a MIDI file, each track on its channel");
+    loadMidiButton.setTooltip ("Replace every clip with one clip of a MIDI file's notes");
+
     addTrackButton.onClick = [this] {
         const auto numTracks = model.getSnapshot()->numTracks;
         model.perform ("Add Track", [numTracks] (ArrangementModel::Edit& edit) { edit.setNumTracks (numTracks + 1); });

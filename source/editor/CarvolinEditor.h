@@ -85,5 +85,8 @@ private:
     std::unique_ptr<PianoRollComponent> pianoRoll;
     int droppedShown = 0;
 
+    // Shows the controls' tooltips after JUCE's usual delay.
+    juce::TooltipWindow tooltips { this };
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CarvolinEditor)
 };

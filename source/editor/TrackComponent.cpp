@@ -12,6 +12,7 @@ TrackComponent::TrackComponent (int number, const std::function<void (juce::Comb
     nameLabel.setColour (juce::Label::textColourId, Palette::text);
 
     addAndMakeVisible (instrumentBox);
+    instrumentBox.setTooltip ("The track's instrument");
     instrumentBox.setEditableText (false);
     instrumentBox.setJustificationType (juce::Justification::centred);
     instrumentBox.setColour (juce::ComboBox::textColourId, Palette::text);

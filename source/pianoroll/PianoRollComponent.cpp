@@ -76,6 +76,14 @@ PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, 
     }
     undoButton.onClick = [this] { commands.undo(); };
     redoButton.onClick = [this] { commands.redo(); };
+    undoButton.setTooltip ("Undo (Ctrl+Z)");
+    redoButton.setTooltip ("Redo (Ctrl+Shift+Z or Ctrl+Y)");
+    closeButton.setTooltip ("Close the piano roll (every edit is kept already)");
+    toolButtons[0].setTooltip ("Draw: click or drag on the grid to draw a note (1)");
+    toolButtons[1].setTooltip ("Select: click, Shift+click or drag a band around notes; drag them to move them (2)");
+    toolButtons[2].setTooltip ("Resize: drag a note's right edge (3)");
+    toolButtons[3].setTooltip ("Erase: click a note to remove it (4)");
+    quantize.box.setTooltip ("The step notes snap to when drawn, moved and resized");
     setWantsKeyboardFocus (true);
 
     // "Velocity" shows the velocity lane; it stands left of undo and redo.
@@ -83,6 +91,7 @@ PianoRollComponent::PianoRollComponent (ArrangementModel& m, ClipId clipToShow, 
     velocityButton.setClickingTogglesState (true);
     velocityButton.setColour (juce::TextButton::buttonColourId, Palette::control);
     velocityButton.setColour (juce::TextButton::buttonOnColourId, Palette::toolOn);
+    velocityButton.setTooltip ("Show the notes' velocities, to drag");
     velocityButton.onClick = [this] { setVelocityLaneShown (velocityButton.getToggleState()); };
 
     // "Step" writes the keys played on the MIDI input at a cursor; it stands

@@ -26,17 +26,29 @@ void EditCommandTarget::performMenuCommand (int command)
 
 juce::PopupMenu EditCommandTarget::createEditMenu (const MenuState& state)
 {
+    // Each item shows the key that does the same.
+    const auto key = [] (juce::juce_wchar character, juce::ModifierKeys mods = juce::ModifierKeys::commandModifier) {
+        return juce::KeyPress (character, mods, 0).getTextDescriptionWithIcons();
+    };
+    const auto item = [] (int id, const juce::String& text, bool enabled, const juce::String& keyDescription) {
+        juce::PopupMenu::Item entry (text);
+        entry.itemID = id;
+        entry.isEnabled = enabled;
+        entry.shortcutKeyDescription = keyDescription;
+        return entry;
+    };
+
     juce::PopupMenu menu;
-    menu.addItem (cutCommand, "Cut", state.hasSelection);
-    menu.addItem (copyCommand, "Copy", state.hasSelection);
-    menu.addItem (pasteCommand, "Paste", state.canPaste);
-    menu.addItem (duplicateCommand, "Duplicate", state.hasSelection);
-    menu.addItem (deleteCommand, "Delete", state.hasSelection);
+    menu.addItem (item (cutCommand, "Cut", state.hasSelection, key ('x')));
+    menu.addItem (item (copyCommand, "Copy", state.hasSelection, key ('c')));
+    menu.addItem (item (pasteCommand, "Paste", state.canPaste, key ('v')));
+    menu.addItem (item (duplicateCommand, "Duplicate", state.hasSelection, key ('d')));
+    menu.addItem (item (deleteCommand, "Delete", state.hasSelection, juce::KeyPress (juce::KeyPress::deleteKey).getTextDescription()));
     menu.addSeparator();
-    menu.addItem (selectAllCommand, "Select All", state.hasItems);
+    menu.addItem (item (selectAllCommand, "Select All", state.hasItems, key ('a')));
     menu.addSeparator();
-    menu.addItem (undoCommand, "Undo", state.canUndo);
-    menu.addItem (redoCommand, "Redo", state.canRedo);
+    menu.addItem (item (undoCommand, "Undo", state.canUndo, key ('z')));
+    menu.addItem (item (redoCommand, "Redo", state.canRedo, key ('z', juce::ModifierKeys (juce::ModifierKeys::commandModifier | juce::ModifierKeys::shiftModifier))));
     return menu;
 }
 
