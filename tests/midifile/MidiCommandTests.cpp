@@ -433,8 +433,12 @@ TEST (ExportCommands, AClipAsItIsDraggedOutATrackAsSaveMidiWritesIt)
     midi.findAllTempoEvents (tempos);
     EXPECT_EQ (tempos.getEventPointer (0)->message.getTempoSecondsPerQuarterNote(), 0.5);
     for (const auto* event : *midi.getTrack (0))
+    {
         if (event->message.isNoteOnOrOff())
+        {
             EXPECT_EQ (event->message.getChannel(), 1);
+        }
+    }
 
     EXPECT_EQ (f.messages.size(), 2u);
     for (const auto& m : f.messages)
