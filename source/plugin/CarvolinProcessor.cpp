@@ -3,6 +3,7 @@
 #include "editor/CarvolinEditor.h"
 #include "model/StateBlob.h"
 #include "model/StateDocument.h"
+#include "plugin/StandaloneAutosave.h"
 
 //==============================================================================
 CarvolinProcessor::CarvolinProcessor()
@@ -16,6 +17,18 @@ CarvolinProcessor::CarvolinProcessor()
     // Every change the user makes marks the host's project as changed (VST3
     // setDirty, LV2 state:StateChanged), so that closing it asks to save.
     model.onUserChange = [this] { tellHostTheStateChanged(); };
+
+    // The standalone app has no host to save it: it keeps its state in its
+    // settings file as it goes.
+    if (wrapperType == wrapperType_Standalone)
+    {
+        auto* app = juce::JUCEApplicationBase::getInstance();
+        autosave = std::make_unique<StandaloneAutosave> (StandaloneAutosave::settingsFileOf (app != nullptr ? app->getApplicationName() : "Carvolin"), [this] {
+            juce::MemoryBlock blob;
+            getStateInformation (blob);
+            return blob;
+        });
+    }
 }
 
 CarvolinProcessor::~CarvolinProcessor() = default;
@@ -132,12 +145,18 @@ void CarvolinProcessor::tellHostTheStateChanged()
     if (juce::MessageManager::existsAndIsCurrentThread())
     {
         updateHostDisplay (details);
+        if (autosave != nullptr)
+            autosave->changed();
         return;
     }
 
     juce::MessageManager::callAsync ([safe = juce::WeakReference<CarvolinProcessor> (this), details] {
         if (auto* processor = safe.get())
+        {
             processor->updateHostDisplay (details);
+            if (processor->autosave != nullptr)
+                processor->autosave->changed();
+        }
     });
 }
 

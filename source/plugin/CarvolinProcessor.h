@@ -4,6 +4,7 @@
 #include "model/EditingSession.h"
 #include "playback/Playback.h"
 #include "playback/Recorder.h"
+#include "plugin/StandaloneAutosave.h"
 #include "ui/Document.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -103,6 +104,7 @@ private:
     EditingSession editingSession;
     Playback playback;
     Recorder recorder { model, playback };
+    std::unique_ptr<StandaloneAutosave> autosave; // the standalone app only
 
     mutable juce::CriticalSection stateLock;
     juce::String midiFolderPath;
