@@ -595,7 +595,7 @@ void ArrangementView::filesDropped (const juce::StringArray& paths, int, int)
     const auto place = *std::exchange (dropPlace, std::nullopt);
 
     // With Shift held, the file's channels go to the tracks of their numbers.
-    if (juce::ModifierKeys::getCurrentModifiersRealtime().isShiftDown())
+    if (isShiftHeld())
         return files.dropFilesToTracks (paths);
 
     if (const auto dropped = files.dropFiles (paths, place.lane + 1, place.quarter))

@@ -96,6 +96,11 @@ public:
     /** The loop region the ruler shows: the one being dragged, or the arrangement's. */
     std::pair<int, int> shownLoop() const;
 
+    /** Whether Shift is held as a file is dropped (the file then goes to
+        the tracks of its channels): the keyboard as it is now, unless set.
+    */
+    std::function<bool()> isShiftHeld = [] { return juce::ModifierKeys::getCurrentModifiersRealtime().isShiftDown(); };
+
     /** A double-click with the Select tool on a clip: open its piano roll. */
     std::function<void (ClipId)> onOpenClip;
 

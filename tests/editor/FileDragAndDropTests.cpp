@@ -116,6 +116,24 @@ TEST (FileDragIn, DropPlacesOneSelectedClip)
     EXPECT_EQ (Access::pianoRollClip (e), dropped);
 }
 
+TEST (FileDragIn, WithShiftHeldTheFileGoesToTheTracksOfItsChannels)
+{
+    DropFixture f;
+    using namespace MidiBytes;
+    const auto path = f.folder.getFile().getChildFile ("two.mid");
+    const auto bytes = file (0, 480, { track ({ { 1920, 0x92, 60, 100 }, { 480, 0x82, 60, 0 }, { 0, 0x95, 64, 90 }, { 480, 0x85, 64, 0 } }) });
+    path.replaceWithData (bytes.data(), bytes.size());
+
+    lanes (*f.editor).isShiftHeld = [] { return true; };
+    f.dropAt ({ path.getFullPathName() }, xOf (20), yOf (0));
+
+    // Channel 3 to track 3, channel 6 to track 6 (added), each a bar from quarter 4; not where it was dropped.
+    EXPECT_EQ (Access::modelClips (*f.editor), (std::vector<ClipData> { { 3, 4, 4, { { 60, 0, 960, 100 } } }, { 6, 4, 4, { { 64, 960, 960, 90 } } } }));
+    EXPECT_EQ (f.editor->getModel().getSnapshot()->numTracks, 6);
+    ASSERT_EQ (f.messages.size(), 1u);
+    EXPECT_TRUE (f.messages[0].startsWith ("MIDI Imported"));
+}
+
 TEST (FileDragIn, TheTimelineEndShortensTheClipButKeepsTheNotes)
 {
     DropFixture f;
