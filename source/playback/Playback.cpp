@@ -261,11 +261,14 @@ void Playback::process (juce::AudioPlayHead* playHead, int numSamples, juce::Mid
     // A block of no samples (a host's flush call) plays nothing: some hosts
     // drop what such a call sends, so nothing that must arrive goes there.
     // What it brings passes as in any block; a key let go in it that does not
-    // pass is ended in the next block.
+    // pass is ended in the next block, and so is everything held when it
+    // passes on another channel than the last block did.
     if (numSamples <= 0)
     {
         if (passing)
         {
+            if (armed != passedToTrack)
+                releaseHeldKeys = true;
             if (armed != 0)
                 moveToChannel (midi, armed);
             heldKeys.passed (midi);

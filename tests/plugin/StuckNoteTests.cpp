@@ -218,6 +218,12 @@ TEST (StuckNotes, EveryNoteThatLeavesThePlugInEnds)
              EXPECT_FALSE (h.sounds (3, 50)) << "the key ends on the channel it was passed on";
              h.bypassed = false;
          } },
+        { "the sustain pedal pressed in a block of no samples while a track is armed, and the arm then off", [] (Host& h) {
+             h.perform ([] (ArrangementModel::Edit& e) { e.setRecordTrack (2); });
+             h.block (0, { pedalDown() });
+             h.perform ([] (ArrangementModel::Edit& e) { e.setRecordTrack (0); });
+             h.block (512, { juce::MidiMessage::controllerEvent (1, 64, 0) });
+         } },
         { "the sustain pedal held while the switch goes off", [] (Host& h) {
              h.block (512, { pedalDown() });
              h.perform ([] (ArrangementModel::Edit& e) { e.setMidiOut (false); });
