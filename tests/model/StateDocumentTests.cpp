@@ -131,8 +131,11 @@ TEST (StateDocument, FuzzFindingsAreHandledAsTheirTargetsFedThem)
         }
     }
 
-    // Every kept input is in the table.
-    EXPECT_EQ (folder.findChildFiles (juce::File::findFiles, true).size(), (int) std::size (cases));
+    // Every kept input of the state targets is in the table (the playback
+    // target's are run by the fuzz runs and by the stuck-note tests' rows).
+    const auto kept = folder.getChildFile ("StateBlob").findChildFiles (juce::File::findFiles, true).size()
+        + folder.getChildFile ("StateDocument").findChildFiles (juce::File::findFiles, true).size();
+    EXPECT_EQ (kept, (int) std::size (cases));
 }
 
 TEST (StateDocument, AbsentAttributesTakeTheirDefaults)
