@@ -473,6 +473,26 @@ namespace MidiFileReader
             stream.readIntoMemoryBlock (bytes, static_cast<juce::pointer_sized_int> (maxFileSize));
             return true;
         }
+
+        /** A file's tracks, or why there are none to take: read (parsed holds
+            them), notMidi or tooManyNotes.
+        */
+        Outcome readTracks (const juce::File& file, ParsedFile& parsed)
+        {
+            juce::MemoryBlock bytes;
+            if (! readBytes (file, bytes))
+                return Outcome::notMidi;
+
+            auto read = parse (bytes.getData(), bytes.getSize());
+            if (! read.has_value())
+                return Outcome::notMidi;
+
+            if (read->tooManyNotes)
+                return Outcome::tooManyNotes;
+
+            parsed = std::move (*read);
+            return Outcome::read;
+        }
     } // namespace
 
     std::vector<ClipData> clipsByChannel (ParsedFile file, int& pastTimeline)
@@ -558,18 +578,11 @@ namespace MidiFileReader
 MidiFileReader::Outcome MidiFileReader::readFileByChannel (const juce::File& file, std::vector<ClipData>& clips, int& pastTimeline)
 {
     pastTimeline = 0;
-    juce::MemoryBlock bytes;
-    if (! readBytes (file, bytes))
-        return Outcome::notMidi;
+    ParsedFile parsed;
+    if (const auto outcome = readTracks (file, parsed); outcome != Outcome::read)
+        return outcome;
 
-    auto parsed = parse (bytes.getData(), bytes.getSize());
-    if (! parsed.has_value())
-        return Outcome::notMidi;
-
-    if (parsed->tooManyNotes)
-        return Outcome::tooManyNotes;
-
-    auto read = clipsByChannel (std::move (*parsed), pastTimeline);
+    auto read = clipsByChannel (std::move (parsed), pastTimeline);
     size_t notes = 0;
     for (const auto& clip : read)
         notes += clip.notes.size();
@@ -586,18 +599,11 @@ MidiFileReader::Outcome MidiFileReader::readFileByChannel (const juce::File& fil
 
 MidiFileReader::Outcome MidiFileReader::readFile (const juce::File& file, ImportedClip& clip)
 {
-    juce::MemoryBlock bytes;
-    if (! readBytes (file, bytes))
-        return Outcome::notMidi;
+    ParsedFile parsed;
+    if (const auto outcome = readTracks (file, parsed); outcome != Outcome::read)
+        return outcome;
 
-    auto parsed = parse (bytes.getData(), bytes.getSize());
-    if (! parsed.has_value())
-        return Outcome::notMidi;
-
-    if (parsed->tooManyNotes)
-        return Outcome::tooManyNotes;
-
-    auto collected = collectNotes (std::move (*parsed));
+    auto collected = collectNotes (std::move (parsed));
     if (! collected.has_value())
         return Outcome::noNotes;
 
