@@ -115,6 +115,13 @@ e2e_next() { E2E_STEP=$((E2E_STEP + 1)); E2E_NEXT="$E2E_OUT/$(printf %02d "$E2E_
 # shot NAME: the next numbered screenshot of the window; $last is the newest.
 shot() { e2e_next "$1"; last=$E2E_NEXT; e2e_shot "$last"; }
 
+# line_x: the first column of the lanes (editor y 300) painted white in the last screenshot, or nothing.
+line_x() {
+    local ox=$((E2E_X - E2E_WX)) oy=$((E2E_Y - E2E_WY))
+    convert "$last" +repage -crop "880x1+$((210 + ox))+$((300 + oy))" +repage txt:- \
+        | awk -F'[,:]' '/#FFFFFF/ && ! found { print $1 + 210; found = 1 }'
+}
+
 # fail MESSAGE: ends the check with "FAIL: MESSAGE".
 fail() { echo "FAIL: $*"; exit 1; }
 

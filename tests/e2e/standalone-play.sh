@@ -15,13 +15,6 @@ e2e_begin "$out"
 e2e_start_sound
 e2e_start_app "$app"
 
-# line_x: the first column of the lanes (editor y 300) painted white in the last screenshot, or nothing.
-line_x() {
-    local ox=$((E2E_X - E2E_WX)) oy=$((E2E_Y - E2E_WY))
-    convert "$last" +repage -crop "880x1+$((210 + ox))+$((300 + oy))" +repage txt:- \
-        | awk -F'[,:]' '/#FFFFFF/ && ! found { print $1 + 210; found = 1 }'
-}
-
 e2e_click 340 95                              # "Draw"
 e2e_drag 212 255 293 255                      # a clip over the first three bars
 shot start
